@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the test build (AddressSanitizer and UndefinedBehaviorSanitizer)
+# and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/setup.sh
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLORIM_SANITIZE=ON -DLORIM_TESTS=ON >/dev/null
+cmake --build build/test
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir build/test --output-on-failure -j2
