@@ -1,0 +1,71 @@
+#include "model/uNaming.h"
+
+namespace {
+
+const QString NoPartName = QStringLiteral("Нет");
+const QString AnyPartName = QStringLiteral("Любой");
+
+// The value of a decimal text when it fits one byte, else 0.
+std::uint8_t ByteValue(QStringView s)
+{
+    const int v = StrToIntDef(s, 0);
+    return v >= 0 && v <= 255 ? static_cast<std::uint8_t>(v) : 0;
+}
+
+} // namespace
+
+QString TrimControls(QStringView s)
+{
+    qsizetype first = 0;
+    qsizetype last = s.size();
+    while (first < last && s[first].unicode() <= 32)
+        ++first;
+    while (last > first && s[last - 1].unicode() <= 32)
+        --last;
+    return s.sliced(first, last - first).toString();
+}
+
+int StrToIntDef(QStringView s, int def)
+{
+    bool ok = false;
+    const int v = TrimControls(s).toInt(&ok, 10);
+    return ok ? v : def;
+}
+
+QString NumToName(std::uint8_t n)
+{
+    if (n == 0)
+        return NoPartName;
+    if (n == 255)
+        return AnyPartName;
+    return QString::number(n);
+}
+
+std::uint8_t NameToNum(QStringView s)
+{
+    const QString t = TrimControls(s);
+    if (t == NoPartName)
+        return 0;
+    if (t == AnyPartName)
+        return 255;
+    return ByteValue(t);
+}
+
+QString PadLeft(const QString &s, QChar ch, int len)
+{
+    return s.size() >= len ? s : QString(len - s.size(), ch) + s;
+}
+
+bool ParsePair(QStringView s, std::uint8_t &a, std::uint8_t &b)
+{
+    a = 0;
+    b = 0;
+    const qsizetype slash = s.indexOf(u'/');
+    if (slash < 0)
+        return false;
+    a = ByteValue(s.first(slash));
+    if (a == 0)
+        return false;
+    b = ByteValue(s.sliced(slash + 1));
+    return b != 0;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+
+// Small text routines shared by the model, the storage and the windows.
+
+// The text without leading and trailing characters of code 32 and below.
+QString TrimControls(QStringView s);
+
+// The decimal value of the text (blanks around it allowed), or def when it is not a decimal
+// number that fits a signed 32-bit integer.
+int StrToIntDef(QStringView s, int def);
+
+// A partition reference as shown: "Нет" for 0, "Любой" for 255, else the decimal number.
+QString NumToName(std::uint8_t n);
+// The partition reference of a shown text: "Нет" 0, "Любой" 255, a decimal number its value;
+// 0 for anything else, a number outside 0..255 included.
+std::uint8_t NameToNum(QStringView s);
+
+// s with ch prepended until it is at least len characters long.
+QString PadLeft(const QString &s, QChar ch, int len);
+
+// Splits an "address/loop" text such as "2/5". True only when the text holds a "/" and both
+// parts are numbers from 1 to 255; a part that is not such a number reads as 0.
+bool ParsePair(QStringView s, std::uint8_t &a, std::uint8_t &b);
