@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class TMessageSink;
+
+// The folder of the executable, ending in the native separator; the template "config.md_" and
+// the catalogue's relative paths are found from it.
+extern QString AppDir;
+
+// Sets AppDir to a folder, appending the separator when the text does not end in one.
+void SetAppDir(const QString &folder);
+// Sets AppDir to the running program's folder.
+void InitAppDir();
+
+// One configuration file in the catalogue (section "Config" of the INI file).
+struct TCatalogEntry {
+    QString Name;
+    QString Note; // the description
+    QString Path;
+
+    bool operator==(const TCatalogEntry &) const = default;
+};
+
+using TCatalog = QList<TCatalogEntry>;
+
+// The entries in file order; an entry whose path is empty or blank is dropped, paths are trimmed.
+TCatalog LoadCatalog(const QString &iniPath);
+// Appends the path of every entry to list, in order.
+void ReadCatalogPaths(const QString &iniPath, QStringList &list);
+// Rewrites section "Config" from the entries, numbered from 1; tells the user
+// "Ошибка записи в ini-файл" and returns false when the file cannot be written.
+bool SaveCatalog(const QString &iniPath, const TCatalog &entries, TMessageSink &messages);
