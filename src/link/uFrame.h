@@ -41,6 +41,12 @@ public:
     bool IsComplete() const;
     bool CheckCrc() const;
 
+    // Field k of a decoded reply: the byte k positions after its address bytes.
+    std::uint8_t Field(int k) const
+    {
+        return k >= 0 && k <= 255 ? GetByte(static_cast<std::uint8_t>(k), true) : 0;
+    }
+
     std::uint8_t ReplySeq() const { return GetByte(3, true); }
     std::uint8_t ReplyCode() const { return GetByte(6, true); }
     bool IsRefused() const { return ReplyCode() == 0xC5; }

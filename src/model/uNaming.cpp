@@ -69,3 +69,5 @@ bool ParsePair(QStringView s, std::uint8_t &a, std::uint8_t &b)
     b = ByteValue(s.sliced(slash + 1));
     return b != 0;
 }
+
+QString HexByte(std::uint8_t b) { return QString::number(b, 16).toUpper().rightJustified(2, u'0'); }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 // Small text routines shared by the model, the storage and the windows.
@@ -26,3 +28,14 @@ QString PadLeft(const QString &s, QChar ch, int len);
 // Splits an "address/loop" text such as "2/5". True only when the text holds a "/" and both
 // parts are numbers from 1 to 255; a part that is not such a number reads as 0.
 bool ParsePair(QStringView s, std::uint8_t &a, std::uint8_t &b);
+
+// A byte as two upper-case hexadecimal digits.
+QString HexByte(std::uint8_t b);
+
+// The name of a value in one of the system's value tables; empty for a value past the table,
+// which a record from the wire may hold.
+template <std::size_t N>
+QString TableName(const std::array<const char16_t *, N> &names, unsigned value)
+{
+    return value < N ? QString::fromUtf16(names[value]) : QString();
+}
