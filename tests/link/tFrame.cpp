@@ -1,5 +1,7 @@
 #include "link/uFrame.h"
 
+#include "support/uFrames.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -7,15 +9,6 @@
 #include <vector>
 
 namespace {
-
-using TVec = std::vector<std::uint8_t>;
-
-TVec Content(const TFrame &f)
-{
-    TFrame::TBytes b;
-    const int n = f.GetBytes(b);
-    return TVec(b.begin(), b.begin() + n);
-}
 
 TFrame Request(const TVec &bytes)
 {

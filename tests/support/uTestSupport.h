@@ -12,6 +12,26 @@ struct TMessageRecorder : TMessageSink {
     void ShowMessage(const QString &text) override { Messages.append(text); }
 };
 
+// Records the log lines the library writes.
+struct TLogRecorder : TLogSink {
+    QStringList Lines;
+    void WriteLog(const QString &line) override { Lines.append(line); }
+};
+
+// Answers Yes/No questions with a fixed answer and records what was asked.
+struct TScriptedQuestion : TQuestion {
+    explicit TScriptedQuestion(bool answer) : Answer(answer) {}
+    bool Answer;
+    QStringList Texts;
+    QStringList Captions;
+    bool AskYesNo(const QString &text, const QString &caption) override
+    {
+        Texts.append(text);
+        Captions.append(caption);
+        return Answer;
+    }
+};
+
 inline void WriteText(const QString &path, const QString &text)
 {
     QFile f(path);
