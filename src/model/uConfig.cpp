@@ -4,6 +4,8 @@
 #include "model/uNaming.h"
 #include "model/uNotify.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 namespace {
@@ -440,10 +442,14 @@ int TConfig::KeyOrIDUsed(const QString &id, const QString &key) const
 
 QString TConfig::GenerateFreeID() const
 {
+    QSet<QString> taken;
+    for (const auto &d : FDevices)
+        if (d)
+            taken.insert(TrimmedID(d->ID));
     // At most 110 identifiers are taken, so the search ends long before the limit.
     for (quint64 v = 1; v <= 0xFFFFFFFFFFFFull; ++v) {
         const QString id = PadLeft(QString::number(v, 16).toUpper(), u'0', 12);
-        if (KeyOrIDUsed(id, QString()) == 0)
+        if (!taken.contains(id))
             return id;
     }
     return QString();
@@ -451,9 +457,16 @@ QString TConfig::GenerateFreeID() const
 
 QString TConfig::GenerateFreeKeyDB() const
 {
+    QSet<QString> taken;
+    for (const auto &d : FDevices)
+        if (d)
+            taken.insert(TrimControls(d->KeyDB));
+    for (const auto &p : FParts)
+        if (p)
+            taken.insert(TrimControls(p->KeyDB));
     for (quint64 v = 1; v <= 9999999999999999ull; ++v) {
         const QString key = QString::number(v);
-        if (KeyOrIDUsed(QString(), key) < 2)
+        if (!taken.contains(key))
             return key;
     }
     return QString();

@@ -465,7 +465,7 @@ TEST(Config, ApplyRecordSurvivesArbitraryRecords)
     std::uniform_int_distribution<int> small(0, 12);
     std::uniform_int_distribution<int> code(15, 25);
     TLogRecorder log;
-    for (int round = 0; round < 20000; ++round) {
+    for (int round = 0; round < 5000; ++round) {
         TVec data(static_cast<size_t>(small(rng) + (round % 3 == 0 ? 0 : 10)));
         for (auto &b : data)
             b = static_cast<std::uint8_t>(byte(rng));
