@@ -24,7 +24,8 @@ template <typename T> TVec Written(const T &object)
 TVec DeviceData(std::uint8_t address, std::uint8_t kind, const TVec &extras)
 {
     TVec d{address, kind, 0x5A, 0x12, 0x1A, 0x34, 0xC5, 0x78, 0xFF, 0x2B, 0x0A};
-    d.insert(d.end(), extras.begin(), extras.end());
+    for (const std::uint8_t b : extras) // (insert trips a false array-bounds warning of g++ 12)
+        d.push_back(b);
     return d;
 }
 
