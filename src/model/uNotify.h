@@ -26,3 +26,13 @@ public:
     virtual ~TQuestion() = default;
     virtual bool AskYesNo(const QString &text, const QString &caption) = 0;
 };
+
+// The progress bar of the window that runs a long operation.
+class TProgress {
+public:
+    virtual ~TProgress() = default;
+    virtual void ProgressMax(int count) = 0;
+    virtual void ProgressReset() = 0;
+    virtual void ProgressStep() = 0;
+    virtual void ProgressFull() = 0;
+};

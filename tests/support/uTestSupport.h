@@ -32,6 +32,21 @@ struct TScriptedQuestion : TQuestion {
     }
 };
 
+// Follows the progress bar the library drives.
+struct TProgressRecorder : TProgress {
+    int Max = -1;
+    int Position = 0;
+    int Resets = 0;
+    void ProgressMax(int count) override { Max = count; }
+    void ProgressReset() override
+    {
+        Position = 0;
+        ++Resets;
+    }
+    void ProgressStep() override { ++Position; }
+    void ProgressFull() override { Position = Max; }
+};
+
 inline void WriteText(const QString &path, const QString &text)
 {
     QFile f(path);
