@@ -1,5 +1,7 @@
 #include "model/uNaming.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString NoPartName = QStringLiteral("Нет");
@@ -30,6 +32,16 @@ int StrToIntDef(QStringView s, int def)
     bool ok = false;
     const int v = TrimControls(s).toInt(&ok, 10);
     return ok ? v : def;
+}
+
+quint64 DigitsValue(QStringView s)
+{
+    const bool digitsOnly = !s.isEmpty() && std::all_of(s.begin(), s.end(), [](QChar c) {
+        return c >= u'0' && c <= u'9';
+    });
+    bool ok = false;
+    const quint64 v = digitsOnly ? s.toULongLong(&ok) : 0;
+    return ok ? v : 0;
 }
 
 QString NumToName(std::uint8_t n)

@@ -16,6 +16,10 @@ QString TrimControls(QStringView s);
 // number that fits a signed 32-bit integer.
 int StrToIntDef(QStringView s, int def);
 
+// The value of a text of decimal digits only (passwords, telephone numbers); 0 for any other
+// text, blanks and signs included, and for one too long for 64 bits.
+quint64 DigitsValue(QStringView s);
+
 // A partition reference as shown: "Нет" for 0, "Любой" for 255, else the decimal number.
 QString NumToName(std::uint8_t n);
 // The partition reference of a shown text: "Нет" 0, "Любой" 255, a decimal number its value;

@@ -22,7 +22,8 @@ void TSMS::ReadRecord(const TFrame &frame)
     for (int k = 14; k >= 9; --k)
         v = (v << 8) | frame.Field(k);
     v |= static_cast<quint64>(frame.Field(15) & 0x3F) << 48;
-    Phone = QString::number(v);
+    // An empty number travels as 0, so 0 reads back as no number.
+    Phone = v == 0 ? QString() : QString::number(v);
     Plus = (frame.Field(15) >> 6) & 0x01;
     Code = frame.Field(16) & 0x01;
     Type = (frame.Field(16) >> 2) & 0x07;
@@ -30,7 +31,7 @@ void TSMS::ReadRecord(const TFrame &frame)
 
 void TSMS::WriteRecord(TFrame &frame) const
 {
-    const quint64 v = Phone.toULongLong(); // 0 when the text is not a number
+    const quint64 v = DigitsValue(Phone);
     for (int i = 0; i < 6; ++i)
         frame.AddByte(static_cast<std::uint8_t>(v >> (8 * i)));
     frame.AddByte(static_cast<std::uint8_t>((v >> 48) | (Plus != 0 ? 0x40 : 0)));

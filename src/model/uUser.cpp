@@ -77,7 +77,7 @@ void TUser::WriteRecord(TFrame &frame) const
 
 std::array<std::uint8_t, 4> EncodePassword(const QString &password)
 {
-    const quint64 v = password.toULongLong(); // 0 when the text is not a number
+    const quint64 v = DigitsValue(password);
     // The fourth byte keeps only bits 24..27 of the value, so the digit count stays intact.
     return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
             static_cast<std::uint8_t>(v >> 16),

@@ -53,4 +53,8 @@ TEST(Naming, IntegersAndTrimming)
     EXPECT_EQ(StrToIntDef(u"", 7), 7);
     EXPECT_EQ(TrimControls(u"\t\x01 a b \r\n"), QStringLiteral("a b"));
     EXPECT_EQ(TrimControls(u"   "), QString());
+    EXPECT_EQ(DigitsValue(u"0012"), 12u);
+    EXPECT_EQ(DigitsValue(u"9999999999999999"), 9999999999999999u);
+    for (const char16_t *notDigits : {u" 12", u"+12", u"12a", u"", u"99999999999999999999999"})
+        EXPECT_EQ(DigitsValue(notDigits), 0u) << QString::fromUtf16(notDigits).toStdString();
 }
