@@ -43,3 +43,19 @@ bool SaveLinkSettings(const QString &iniPath, const TOptnLink &link, TMessageSin
                                 });
     return ini.Save(messages);
 }
+
+bool ParseUdpAddress(const QString &text, QString &address, int &port)
+{
+    const QStringList parts = text.split(u':');
+    if (parts.size() > 2 || parts[0].isEmpty())
+        return false;
+    address = parts[0];
+    if (parts.size() == 1)
+        return true;
+    bool ok = false;
+    const int p = parts[1].toInt(&ok);
+    if (!ok || p < 1 || p > 65535)
+        return false;
+    port = p;
+    return true;
+}

@@ -22,6 +22,10 @@ struct TOptnAccess {
     bool operator==(const TOptnAccess &) const = default;
 };
 
+// Splits "ADDRESS[:PORT]" as given on a command line; the port stays as it was when the text
+// names none. False when the port is not a number from 1 to 65535.
+bool ParseUdpAddress(const QString &text, QString &address, int &port);
+
 // Reads section "Link"; a missing key, or a value that is not a number or is out of its range
 // (Type other than 0 or 1, Port outside 1..65535, COMSpeed not positive), reads as the default.
 TOptnLink LoadLinkSettings(const QString &iniPath);

@@ -36,3 +36,11 @@ public:
     virtual void ProgressStep() = 0;
     virtual void ProgressFull() = 0;
 };
+
+// Finds the access password of a module by its identifier (the catalogue's files are searched
+// for one whose module has it); empty when none is found.
+class TPasswordSearch {
+public:
+    virtual ~TPasswordSearch() = default;
+    virtual QString FindAccessPassword(const QString &moduleID) = 0;
+};

@@ -2,6 +2,7 @@
 
 #include "model/uConfig.h"
 #include "model/uNotify.h"
+#include "storage/uCatalog.h"
 
 #include <QDir>
 #include <QFile>
@@ -610,4 +611,18 @@ TSaveResult SaveConfigFile(TConfig &config, const QString &path, const QString &
         return TSaveResult::CannotReplace;
     copy.setAutoRemove(false);
     return TSaveResult::Saved;
+}
+
+QString TCatalogPasswordSearch::FindAccessPassword(const QString &moduleID)
+{
+    QStringList paths;
+    ReadCatalogPaths(FIniPath, paths);
+    TDBConfig db(nullptr, nullptr);
+    for (const QString &path : std::as_const(paths)) {
+        if (!db.Connect(path) || db.ReadModuleID() != moduleID)
+            continue;
+        if (const QString password = db.ReadAdminPassword(); !password.isEmpty())
+            return password;
+    }
+    return QString();
 }

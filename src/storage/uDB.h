@@ -1,8 +1,11 @@
 #pragma once
 
+#include "model/uNotify.h"
 #include "storage/uSqlite.h"
 
 #include <QString>
+
+#include <utility>
 
 class TConfig;
 class TLogSink;
@@ -97,3 +100,15 @@ enum class TSaveResult {
 // target is left as it was and the copy is removed.
 TSaveResult SaveConfigFile(TConfig &config, const QString &path, const QString &templatePath,
                            TLogSink *log, TProgress *progress);
+
+// The access password search: the catalogue's configuration files are opened in order and the
+// first whose module (device 1) has the identifier and whose user 111 has a main password gives
+// that password. Files that do not open are passed over.
+class TCatalogPasswordSearch : public TPasswordSearch {
+public:
+    explicit TCatalogPasswordSearch(QString iniPath) : FIniPath(std::move(iniPath)) {}
+    QString FindAccessPassword(const QString &moduleID) override;
+
+private:
+    QString FIniPath;
+};

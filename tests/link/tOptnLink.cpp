@@ -62,3 +62,17 @@ TEST_F(LinkSettings, WriteFailureIsReported)
         SaveLinkSettings(Dir.filePath(QStringLiteral("file/x.ini")), TOptnLink{}, Messages));
     EXPECT_EQ(Messages.Messages, QStringList{QStringLiteral("Ошибка записи в ini-файл")});
 }
+
+TEST(UdpAddress, AddressAndOptionalPort)
+{
+    QString address;
+    int port = 10001;
+    ASSERT_TRUE(ParseUdpAddress(QStringLiteral("192.168.0.7"), address, port));
+    EXPECT_EQ(address, QStringLiteral("192.168.0.7"));
+    EXPECT_EQ(port, 10001);
+    ASSERT_TRUE(ParseUdpAddress(QStringLiteral("127.0.0.2:4001"), address, port));
+    EXPECT_EQ(port, 4001);
+    for (const char16_t *bad : {u"127.0.0.2:0", u"127.0.0.2:65536", u"h:x", u":5", u"a:1:2"})
+        EXPECT_FALSE(ParseUdpAddress(QString::fromUtf16(bad), address, port));
+    EXPECT_EQ(port, 4001);
+}
