@@ -1,0 +1,408 @@
+// The write job and the clock job of the link thread.
+
+#include "link/uPort.h"
+
+#include "model/uConfig.h"
+#include "model/uNotify.h"
+
+namespace {
+
+constexpr std::uint8_t GroupConfig = 0x04;
+
+constexpr std::uint8_t CodeErasing = 0x03;
+constexpr std::uint8_t CodeDeleteDevice = 0x30;
+constexpr std::uint8_t CodeDeletePart = 0x31;
+constexpr std::uint8_t CodeDeleteUser = 0x32;
+constexpr std::uint8_t CodeDevice = 0x40;
+constexpr std::uint8_t CodeUser = 0x44;
+constexpr std::uint8_t CodePart = 0x45;
+constexpr std::uint8_t CodeDeviceChange = 0x46;
+constexpr std::uint8_t CodeMove = 0x47;
+constexpr std::uint8_t CodeSMS = 0x4A;
+constexpr std::uint8_t CodeClock = 0x50;
+constexpr std::uint8_t CodeConnect = 0x80;
+constexpr std::uint8_t CodeErase = 0x81;
+
+// An erase the module never finishes is given up after this many "still erasing" answers.
+constexpr int MaxErasePolls = 1000;
+
+QString N(int n) { return QString::number(n); }
+std::uint8_t B(int n) { return static_cast<std::uint8_t>(n); }
+
+// Device, partition and user lines end in Latin "OK"; output and SMS lines in Cyrillic "ОК".
+QString Latin(bool ok) { return ok ? QStringLiteral(": OK") : QStringLiteral(": Error"); }
+QString Cyrillic(bool ok) { return ok ? QStringLiteral("): ОК") : QStringLiteral("): Error"); }
+
+QString DeviceLine(const QString &head, const TDevice &d, int address, bool ok)
+{
+    return head + d.Type + QStringLiteral(" [") + N(address) + u']' + Latin(ok);
+}
+
+QString OutputLine(const char16_t *word, int n, int address, bool ok)
+{
+    return QString::fromUtf16(word) + N(n) + QStringLiteral("(СА: ") + N(address) + Cyrillic(ok);
+}
+
+} // namespace
+
+struct TThreadPort::TOutputKind {
+    const char16_t *Header; // logged before the outputs in a whole write
+    std::uint8_t DeleteCode;
+    const char16_t *DeleteWord; // "    Удаление шлейфа №" ...
+    std::uint8_t Command;
+    const char16_t *Word; // "    Шлейф №" ...
+};
+
+void TThreadPort::ProgressStep()
+{
+    if (Progress)
+        Progress->ProgressStep();
+}
+
+TThreadPort::TSent TThreadPort::SendObject(bool acknowledgeOnly)
+{
+    if (!Transact() || !Poll())
+        return TSent::Lost;
+    const bool refused = Frame.IsRefused();
+    const bool finished =
+        acknowledgeOnly ? Acknowledge(Frame.ReplySeq()) : FinishExchange(Frame.ReplySeq());
+    if (refused) {
+        ++FFailures;
+        return TSent::Refused;
+    }
+    return finished ? TSent::Accepted : TSent::Lost;
+}
+
+bool TThreadPort::WriteConfiguration()
+{
+    WriteLog(QStringLiteral("Запись конфигурации..."));
+    if (Progress) {
+        Progress->ProgressMax(Config->DeviceCount() + Config->PartCount() + Config->UserCount());
+        Progress->ProgressReset();
+    }
+    FFailures = 0;
+    bool result = false;
+    if (Config->WriteAll && !EraseConfiguration()) {
+        ++FFailures;
+        Terminate();
+    }
+    if (!Terminated())
+        result = SendPanels();
+    if (!Terminated() && !SendPartitions())
+        result = false;
+    if (!Terminated() && !SendDevices())
+        result = false;
+    if (!Terminated() && !SendUsers())
+        result = false;
+    if (Config->WriteAll && !ConnectDevices())
+        result = false;
+    if (Progress)
+        Progress->ProgressFull();
+    // Whatever was refused on the way, the write as a whole is not a success, and the log says
+    // so at its end.
+    if (FFailures > 0) {
+        WriteLog(QStringLiteral("Не записано объектов: ") + N(FFailures));
+        result = false;
+    }
+    return result;
+}
+
+bool TThreadPort::EraseConfiguration()
+{
+    WriteLog(QStringLiteral("Очистка конфигурации ЛОРИМ..."));
+    BuildCommand(GroupConfig, CodeErase);
+    if (!Transact() || !Poll())
+        return false;
+    for (int polls = 0; Frame.ReplyCode() == CodeErasing; ++polls)
+        if (polls == MaxErasePolls || !Acknowledge(Frame.ReplySeq()) || !Poll())
+            return false;
+    const bool erased = Frame.ReplyCode() == CodeErase;
+    if (erased)
+        WriteLog(QStringLiteral("Кофигурация стёрта успешно"));
+    FinishExchange(Frame.ReplySeq());
+    return erased;
+}
+
+bool TThreadPort::SendPanels() { return SendDeviceGroup(true); }
+bool TThreadPort::SendDevices() { return SendDeviceGroup(false); }
+
+template <typename Exists, typename Send>
+bool TThreadPort::SendTable(const QString &header, int last, Exists exists, Send send)
+{
+    if (Config->WriteAll)
+        WriteLog(header);
+    bool result = true;
+    for (int n = 1; n <= last && !Terminated(); ++n) {
+        if (!exists(n))
+            continue;
+        if (!send(n))
+            result = false;
+        ProgressStep();
+    }
+    return result;
+}
+
+// The control panels go first, with their loops; the other devices after the partitions.
+bool TThreadPort::SendDeviceGroup(bool panels)
+{
+    return SendTable(
+        panels ? QStringLiteral("Запись ВЕКТ...") : QStringLiteral("Запись устройств..."),
+        TConfig::MaxAddress,
+        [this, panels](int a) {
+            const TDevice *d = Config->Device(a);
+            return d && d->IsVEKT() == panels;
+        },
+        [this](int a) { return SendDevice(a); });
+}
+
+bool TThreadPort::SendDevice(int a)
+{
+    TDevice &d = *Config->Device(a);
+    bool send = true;
+    bool move = false;
+    std::uint8_t code = CodeDevice;
+    if (!Config->WriteAll) {
+        if (!d.Changed) {
+            send = false;
+        } else {
+            d.Changed = false;
+            code = CodeDeviceChange;
+            move = d.NewNA != 0 && d.NewNA != a;
+            if (d.Deleted) {
+                const bool deleted = DeleteObject(CodeDeleteDevice, B(a), 0);
+                WriteLog(DeviceLine(QStringLiteral("  Удаление "), d, a, deleted));
+                return deleted;
+            }
+        }
+    }
+    // A whole write leaves the module's own record alone; its relays are sent.
+    if (Config->WriteAll && d.IsCM())
+        send = false;
+
+    bool ok = true;
+    if (send) {
+        BuildCommand(GroupConfig, code);
+        Config->WriteDevice(a, Frame);
+        const TSent sent = SendObject();
+        if (sent == TSent::Lost)
+            return true; // the lost link has been reported and ends the job
+        ok = sent == TSent::Accepted;
+        WriteLog(DeviceLine(QStringLiteral("  "), d, a, ok));
+    }
+    if (move) {
+        // A device that moves is sent without its outputs this time.
+        const bool moved = ChangeAddress(a);
+        if (!Terminated())
+            WriteLog(QStringLiteral("  Смена СА ") + d.Type + QStringLiteral(" [") + N(a) +
+                     QStringLiteral(" на ") + N(d.NewNA) + u']' + Latin(moved));
+        return ok && moved;
+    }
+    bool outputs = true;
+    if (d.IsRelayDevKind())
+        outputs = SendRelays(a);
+    else if (d.IsVEKT())
+        outputs = SendLoops(a);
+    else if (d.IsIndicDevKind())
+        outputs = SendIndicators(a);
+    return ok && outputs;
+}
+
+template <typename OutputAt, typename Taken>
+bool TThreadPort::SendOutputs(int a, int count, OutputAt outputAt, const TOutputKind &kind,
+                              Taken taken)
+{
+    if (Config->WriteAll)
+        WriteLog(QString::fromUtf16(kind.Header));
+    bool ok = true;
+    for (int n = 1; n <= count && !Terminated(); ++n) {
+        auto &output = *outputAt(n);
+        if (!Config->WriteAll) {
+            if (!output.Changed)
+                continue;
+            // A changed output is deleted on the module, then sent again if still in use.
+            output.Changed = false;
+            const bool deleted = DeleteObject(kind.DeleteCode, B(a), B(n));
+            ok = ok && deleted;
+            if (!Terminated())
+                WriteLog(OutputLine(kind.DeleteWord, n, a, deleted));
+        }
+        if (!taken(output))
+            continue;
+        BuildCommand(GroupConfig, kind.Command, {B(a), B(n)});
+        output.WriteRecord(Frame);
+        const TSent sent = SendObject();
+        if (sent == TSent::Lost)
+            break;
+        ok = ok && sent == TSent::Accepted;
+        WriteLog(OutputLine(kind.Word, n, a, sent == TSent::Accepted));
+    }
+    return ok;
+}
+
+bool TThreadPort::SendLoops(int a)
+{
+    static const TOutputKind kind{u"  Запись шлейфов...", 0x33, u"    Удаление шлейфа №", 0x41,
+                                  u"    Шлейф №"};
+    TVEKT &panel = *Config->Device(a)->AsVEKT();
+    return SendOutputs(
+        a, panel.Count(), [&panel](int n) { return panel.Loop(n); }, kind,
+        [](const TShleif &l) { return l.Part != 0; });
+}
+
+bool TThreadPort::SendRelays(int a)
+{
+    // The header names the module but stands for every relay device.
+    static const TOutputKind kind{u"  Запись реле ЦМ...", 0x35, u"    Удаление реле №", 0x43,
+                                  u"    Реле №"};
+    TRelayDev &owner = *Config->Device(a)->AsRelayDev();
+    return SendOutputs(
+        a, owner.Count(), [&owner](int n) { return owner.Relay(n); }, kind,
+        [](const TRelay &r) { return r.IsASPT() || r.Device != 0; });
+}
+
+bool TThreadPort::SendIndicators(int a)
+{
+    static const TOutputKind kind{u"  Запись индикаторов...", 0x34, u"    Удаление индикатора №",
+                                  0x42, u"    Индикатор №"};
+    TIndicDev &unit = *Config->Device(a)->AsIndicDev();
+    // Only an individually set up unit has its indicators written.
+    if (!unit.IsIndividual())
+        return true;
+    return SendOutputs(
+        a, unit.Count(), [&unit](int n) { return unit.Indicator(n); }, kind,
+        [](const TIndicator &i) { return i.IsShlfMode() || i.Device != 0; });
+}
+
+bool TThreadPort::SendPartitions()
+{
+    return SendTable(
+        QStringLiteral("Запись разделов"), TConfig::MaxPart,
+        [this](int p) { return Config->Part(p) != nullptr; },
+        [this](int p) { return SendPartition(p); });
+}
+
+bool TThreadPort::SendPartition(int p)
+{
+    TPart &part = *Config->Part(p);
+    bool send = true;
+    if (!Config->WriteAll) {
+        if (!part.Changed) {
+            send = false;
+        } else {
+            part.Changed = false;
+            if (part.Deleted) {
+                const bool deleted = DeleteObject(CodeDeletePart, B(p), 0);
+                WriteLog(QStringLiteral("  Удаление раздела №") + N(p) + Latin(deleted));
+                return deleted;
+            }
+        }
+    }
+    bool ok = true;
+    if (send) {
+        BuildCommand(GroupConfig, CodePart);
+        Config->WritePart(p, Frame);
+        const TSent sent = SendObject();
+        if (sent == TSent::Lost)
+            return true;
+        ok = sent == TSent::Accepted;
+        WriteLog(QStringLiteral("    Раздел №") + N(p) + Latin(ok));
+    }
+    // The SMS records go whether or not the partition itself changed.
+    return SendSMS(p) && ok;
+}
+
+bool TThreadPort::SendSMS(int p)
+{
+    if (Config->WriteAll)
+        WriteLog(QStringLiteral("  Запись СМС..."));
+    TPart &part = *Config->Part(p);
+    bool ok = true;
+    for (int k = 1; k <= TPart::SMSCount && !Terminated(); ++k) {
+        TSMS &sms = *part.SMS(k);
+        if (!Config->WriteAll) {
+            if (!sms.Changed)
+                continue;
+            sms.Changed = false;
+        }
+        BuildCommand(GroupConfig, CodeSMS, {B(p), B(k)});
+        sms.WriteRecord(Frame);
+        const TSent sent = SendObject();
+        if (sent == TSent::Lost)
+            break;
+        ok = ok && sent == TSent::Accepted;
+        // The partition's number stands where an output's address would.
+        WriteLog(QStringLiteral("    СМС №") + N(k) + QStringLiteral("(СА: ") + N(p) +
+                 Cyrillic(sent == TSent::Accepted));
+    }
+    return ok;
+}
+
+bool TThreadPort::SendUsers()
+{
+    return SendTable(
+        QStringLiteral("Запись пользователей..."), TConfig::MaxUser,
+        [this](int u) { return Config->User(u) != nullptr; },
+        [this](int u) { return SendUser(u); });
+}
+
+bool TThreadPort::SendUser(int u)
+{
+    TUser &user = *Config->User(u);
+    if (!Config->WriteAll) {
+        if (!user.Changed)
+            return true;
+        user.Changed = false;
+        if (user.Deleted) {
+            const bool deleted = DeleteObject(CodeDeleteUser, B(u), 0);
+            WriteLog(QStringLiteral("  Удаление пользователя №") + N(u) + Latin(deleted));
+            return deleted;
+        }
+    }
+    BuildCommand(GroupConfig, CodeUser);
+    Config->WriteUser(u, Frame);
+    const TSent sent = SendObject();
+    if (sent != TSent::Lost)
+        WriteLog(QStringLiteral("  Пользователь №") + N(u) + Latin(sent == TSent::Accepted));
+    return sent != TSent::Refused;
+}
+
+bool TThreadPort::DeleteObject(std::uint8_t code, std::uint8_t first, std::uint8_t second)
+{
+    BuildCommand(GroupConfig, code, {first});
+    if (second != 0)
+        Frame.AddByte(second);
+    return SendObject(true) != TSent::Refused;
+}
+
+bool TThreadPort::ChangeAddress(int a)
+{
+    BuildCommand(GroupConfig, CodeMove, {B(a), Config->Device(a)->NewNA});
+    return SendObject() != TSent::Refused;
+}
+
+bool TThreadPort::ConnectDevices()
+{
+    BuildCommand(GroupConfig, CodeConnect);
+    const TSent sent = SendObject();
+    if (sent == TSent::Lost)
+        return true;
+    WriteLog(QStringLiteral("Подключение устройств") + Latin(sent == TSent::Accepted));
+    return sent == TSent::Accepted;
+}
+
+bool TThreadPort::SetClock()
+{
+    WriteLog(QStringLiteral("Запись даты и времени..."));
+    // One reading of the clock, so that a date change between reading the time and the date
+    // cannot give a moment a day off.
+    const QDateTime now = Now();
+    const QTime time = now.time();
+    const QDate date = now.date();
+    BuildCommand(GroupConfig, CodeClock,
+                 {B(time.second()), B(time.minute()), B(time.hour()), B(date.dayOfWeek()),
+                  B(date.day()), B(date.month()), B(date.year() - 2000)});
+    const TSent sent = SendObject();
+    if (sent == TSent::Accepted && Progress)
+        Progress->ProgressFull();
+    return sent != TSent::Refused;
+}
