@@ -57,14 +57,18 @@ void Diff(QStringList &out, const QString &where, qint64 a, qint64 b)
     Diff(out, where, QString::number(a), QString::number(b));
 }
 
-void DiffDevices(QStringList &out, const QString &at, const TDevice &a, const TDevice &b)
+void DiffDevices(QStringList &out, const QString &at, const TDevice &a, const TDevice &b,
+                 TCompare what)
 {
     Diff(out, at + QStringLiteral(" Type"), a.Type, b.Type);
     Diff(out, at + QStringLiteral(" ID"), a.ID, b.ID);
-    Diff(out, at + QStringLiteral(" KeyDB"), a.KeyDB, b.KeyDB);
-    Diff(out, at + QStringLiteral(" vSoft"), a.vSoft, b.vSoft);
-    Diff(out, at + QStringLiteral(" vDev"), a.vDev, b.vDev);
-    Diff(out, at + QStringLiteral(" State"), a.State, b.State);
+    if (what == TCompare::All)
+        Diff(out, at + QStringLiteral(" KeyDB"), a.KeyDB, b.KeyDB);
+    if (what != TCompare::Settings) {
+        Diff(out, at + QStringLiteral(" vSoft"), a.vSoft, b.vSoft);
+        Diff(out, at + QStringLiteral(" vDev"), a.vDev, b.vDev);
+        Diff(out, at + QStringLiteral(" State"), a.State, b.State);
+    }
     if (a.Type != b.Type)
         return;
     if (const TVEKT *va = a.AsVEKT()) {
@@ -221,19 +225,22 @@ void FillMaximal(TConfig &c)
                       static_cast<unsigned>((u + 5) % 127 + 1), Digits(u, 4), Digits(u + 1000, 5));
 }
 
-QStringList ConfigDifferences(const TConfig &a, const TConfig &b)
+QStringList ConfigDifferences(const TConfig &a, const TConfig &b, TCompare what)
 {
     QStringList out;
     const TConfig *both[] = {&a, &b};
     DiffTable(
         out, QStringLiteral("device "), TConfig::MaxAddress,
         [&](int side, int n) { return both[side]->Device(n); },
-        [&](const QString &at, const TDevice &x, const TDevice &y) { DiffDevices(out, at, x, y); });
+        [&](const QString &at, const TDevice &x, const TDevice &y) {
+            DiffDevices(out, at, x, y, what);
+        });
     DiffTable(
         out, QStringLiteral("partition "), TConfig::MaxPart,
         [&](int side, int n) { return both[side]->Part(n); },
         [&](const QString &at, const TPart &x, const TPart &y) {
-            Diff(out, at + QStringLiteral(" KeyDB"), x.KeyDB, y.KeyDB);
+            if (what == TCompare::All)
+                Diff(out, at + QStringLiteral(" KeyDB"), x.KeyDB, y.KeyDB);
             Diff(out, at + QStringLiteral(" Delay"), x.Delay, y.Delay);
             for (int k = 1; k <= TPart::SMSCount; ++k) {
                 const QString s = at + QStringLiteral(" SMS ") + QString::number(k);

@@ -12,5 +12,10 @@ void FillEveryKind(TConfig &config);
 // 127 partitions with three SMS records each, 255 users.
 void FillMaximal(TConfig &config);
 
+// What two configurations are compared in: every field; all but the database keys (kept only
+// in files, never exchanged with the module); or the settings alone, without the keys and the
+// versions and states (reported by the devices, never written to them).
+enum class TCompare { All, NoKeys, Settings };
+
 // Every field in which two configurations differ, one line each; empty when they are equal.
-QStringList ConfigDifferences(const TConfig &a, const TConfig &b);
+QStringList ConfigDifferences(const TConfig &a, const TConfig &b, TCompare what = TCompare::All);

@@ -6,6 +6,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <ostream>
+
+// Texts in test failures as text, not as arrays of code units.
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+
 // Records what the library tells the user.
 struct TMessageRecorder : TMessageSink {
     QStringList Messages;

@@ -1,0 +1,162 @@
+// The command-line tool and the simulator as separate programs.
+
+#include "model/uConfig.h"
+#include "storage/uCatalog.h"
+#include "storage/uDB.h"
+#include "support/uLinkRig.h"
+#include "support/uSampleConfigs.h"
+#include "support/uTestSupport.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TRun {
+    int Exit = -1;
+    QString Out;
+    QString Err;
+};
+
+// A simulator process; it is stopped when the object goes.
+class TSimProcess {
+public:
+    TSimProcess(const QStringList &args) : Port(FreeUdpPort())
+    {
+        FProcess.start(AppDir + QStringLiteral("lorim-sim"),
+                       QStringList{QStringLiteral("--udp"), Address()} + args);
+        FProcess.waitForReadyRead(5000);
+        Started = FProcess.readLine().startsWith("udp ");
+    }
+    ~TSimProcess()
+    {
+        FProcess.terminate();
+        FProcess.waitForFinished(5000);
+    }
+    QString Address() const { return QStringLiteral("127.0.0.2:") + QString::number(Port); }
+    // Waits for a line of output that starts with the text.
+    bool WaitFor(const QByteArray &head)
+    {
+        for (int i = 0; i < 50; ++i) {
+            while (FProcess.canReadLine())
+                if (FProcess.readLine().startsWith(head))
+                    return true;
+            FProcess.waitForReadyRead(100);
+        }
+        return false;
+    }
+
+    const int Port;
+    bool Started = false;
+
+private:
+    QProcess FProcess;
+};
+
+struct Cli : testing::Test {
+    QTemporaryDir Dir;
+    QString Ini = Dir.filePath(QStringLiteral("lorim-config.ini"));
+
+    void SetUp() override { InitAppDir(); }
+
+    QString File(const char *name) const { return Dir.filePath(QString::fromLatin1(name)); }
+
+    TRun RunCli(const QStringList &args)
+    {
+        QProcess p;
+        p.start(AppDir + QStringLiteral("lorim-cli"),
+                args + QStringList{QStringLiteral("--ini"), Ini});
+        p.waitForFinished(60000);
+        return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
+                QString::fromLocal8Bit(p.readAllStandardError())};
+    }
+
+    // The differences in settings between two configuration files.
+    QStringList FileDifferences(const QString &first, const QString &second)
+    {
+        TConfig a;
+        TConfig b;
+        TDBConfig da(&a, nullptr);
+        TDBConfig db(&b, nullptr);
+        EXPECT_TRUE(da.Connect(first) && da.LoadConfig());
+        EXPECT_TRUE(db.Connect(second) && db.LoadConfig());
+        return ConfigDifferences(a, b, TCompare::Settings);
+    }
+};
+
+} // namespace
+
+TEST_F(Cli, ReadDumpWriteAndClockAgainstSimulators)
+{
+    TSimProcess a({});
+    ASSERT_TRUE(a.Started);
+    const TRun read =
+        RunCli({QStringLiteral("read"), File("a.cfg"), QStringLiteral("--udp"), a.Address(),
+                QStringLiteral("--password"), QStringLiteral("8522"), QStringLiteral("--log")});
+    ASSERT_EQ(read.Exit, 0) << read.Err.toStdString();
+    EXPECT_TRUE(read.Out.contains(QStringLiteral("  ВЕКТ-16Р [3]: OK\n")));
+    EXPECT_TRUE(read.Out.contains(QStringLiteral("Сохранение конфигурации в БД...")));
+
+    const TRun dump = RunCli({QStringLiteral("dump"), File("a.cfg")});
+    ASSERT_EQ(dump.Exit, 0);
+    EXPECT_TRUE(dump.Out.startsWith(QStringLiteral("Устройства: 6\n")));
+    EXPECT_TRUE(dump.Out.contains(QStringLiteral("Пользователи: 4\n")));
+
+    // A second module with the same identifier and nothing else takes the file whole.
+    TConfig empty;
+    empty.Device(1)->ID = QStringLiteral("0020FF78C534");
+    ASSERT_EQ(SaveConfigFile(empty, File("empty.cfg"), AppDir + QStringLiteral("config.md_"),
+                             nullptr, nullptr),
+              TSaveResult::Saved);
+    TSimProcess b(
+        {QStringLiteral("--config"), File("empty.cfg"), QStringLiteral("--save"), File("b.cfg")});
+    ASSERT_TRUE(b.Started);
+    const TRun write =
+        RunCli({QStringLiteral("write"), File("a.cfg"), QStringLiteral("--udp"), b.Address()});
+    ASSERT_EQ(write.Exit, 0) << write.Err.toStdString();
+    ASSERT_TRUE(b.WaitFor("saved "));
+    EXPECT_EQ(FileDifferences(File("a.cfg"), File("b.cfg")), QStringList());
+
+    const TRun clock = RunCli({QStringLiteral("clock"), QStringLiteral("--udp"), b.Address()});
+    EXPECT_EQ(clock.Exit, 0) << clock.Err.toStdString();
+    EXPECT_TRUE(b.WaitFor("clock: "));
+}
+
+TEST_F(Cli, ExitStatusesTellWhatWentWrong)
+{
+    const TRun usage = RunCli({});
+    EXPECT_EQ(usage.Exit, 2);
+    EXPECT_TRUE(usage.Err.contains(QStringLiteral("Usage:")));
+    EXPECT_EQ(RunCli({QStringLiteral("fetch"), File("x.cfg")}).Exit, 2);
+    EXPECT_EQ(RunCli({QStringLiteral("read"), File("x.cfg"), QStringLiteral("--udp"),
+                      QStringLiteral("127.0.0.2:99999")})
+                  .Exit,
+              2);
+
+    const TRun missing = RunCli({QStringLiteral("dump"), File("missing.cfg")});
+    EXPECT_EQ(missing.Exit, 1);
+    EXPECT_TRUE(missing.Err.contains(QStringLiteral("Не удалось открыть БД ")));
+
+    TSimProcess sim({});
+    ASSERT_TRUE(sim.Started);
+    const TRun refused = RunCli({QStringLiteral("read"), File("x.cfg"), QStringLiteral("--udp"),
+                                 sim.Address(), QStringLiteral("--password"), QStringLiteral("1")});
+    EXPECT_EQ(refused.Exit, 3);
+    EXPECT_TRUE(refused.Err.contains(QStringLiteral("Ошибка ввода пароля")));
+    EXPECT_FALSE(QFile::exists(File("x.cfg")));
+
+    // No catalogue file holds this module's password.
+    EXPECT_EQ(
+        RunCli({QStringLiteral("read"), File("x.cfg"), QStringLiteral("--udp"), sim.Address()})
+            .Exit,
+        3);
+
+    const TRun silent = RunCli({QStringLiteral("read"), File("x.cfg"), QStringLiteral("--udp"),
+                                QStringLiteral("127.0.0.2:") + QString::number(FreeUdpPort()),
+                                QStringLiteral("--password"), QStringLiteral("8522"),
+                                QStringLiteral("--attempts"), QStringLiteral("1")});
+    EXPECT_EQ(silent.Exit, 4);
+    EXPECT_TRUE(silent.Err.contains(QStringLiteral("Потеря связи с устройством!")));
+}

@@ -1,0 +1,248 @@
+#include "storage/uCatalog.h"
+#include "storage/uDB.h"
+#include "support/uLinkRig.h"
+#include "support/uSampleConfigs.h"
+
+#include <QNetworkDatagram>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+const QString Admin = QStringLiteral("8522");
+
+struct Link : testing::Test, TLinkRig {};
+
+} // namespace
+
+TEST_F(Link, ReadsTheDemoSiteOverUdp)
+{
+    ASSERT_TRUE(Start());
+    TProgressRecorder progress;
+    Port.Progress = &progress;
+    ASSERT_EQ(RunJob(JobRead, Admin), 1);
+    EXPECT_EQ(ConfigDifferences(Site, Config, TCompare::NoKeys), QStringList());
+    EXPECT_TRUE(Errors.Messages.isEmpty());
+    // The three streams step once per device, partition and user.
+    EXPECT_EQ(progress.Position, Site.DeviceCount() + Site.PartCount() + Site.UserCount());
+    EXPECT_EQ(Log.Lines.first(), QStringLiteral("Проверка связи..."));
+    EXPECT_EQ(Log.Lines[1], QStringLiteral("out:   00 42 01"));
+    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("  ВЕКТ-16Р [3]: OK")));
+    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("    СМС №1: OK")));
+    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("Выход пользователя (Login: 111)...")));
+
+    // Sequence numbers run 1, 2, 3 ... over the job's commands and acknowledgements.
+    int expected = 1;
+    for (const QString &line : LinesStarting(QStringLiteral("out:   00 32 01 "))) {
+        const int seq = line.mid(16, 2).toInt(nullptr, 16);
+        EXPECT_GE(seq, expected);
+        expected = seq + 1;
+    }
+}
+
+TEST_F(Link, ReadsOverAPseudoTerminalByteByByte)
+{
+    Endpoint.Serial = true;
+    Endpoint.ByteDelayUs = 50;
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(RunJob(JobRead, Admin), 1);
+    EXPECT_EQ(ConfigDifferences(Site, Config, TCompare::NoKeys), QStringList());
+}
+
+TEST_F(Link, RepliesWithAddressBytesAreRead)
+{
+    Faults.AddressBytes = 3;
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(RunJob(JobRead, Admin), 1);
+    EXPECT_EQ(ConfigDifferences(Site, Config, TCompare::NoKeys), QStringList());
+}
+
+TEST_F(Link, LoginRefusalsAndAcceptedStatuses)
+{
+    const std::pair<int, const char16_t *> refusals[] = {
+        {0, u"Ошибка ввода пароля"},
+        {2, u"Пользователь в системе"},
+        {3, u"Недостаточно прав доступа"},
+        {4, u"Пользователь не зарегистрирован в системе"},
+    };
+    for (const auto &[status, text] : refusals) {
+        TLinkRig rig;
+        rig.Faults.LoginStatus = status;
+        ASSERT_TRUE(rig.Start());
+        EXPECT_EQ(rig.RunJob(JobRead, Admin), 0) << status;
+        EXPECT_EQ(rig.Errors.Messages, QStringList{QString::fromUtf16(text)});
+        EXPECT_TRUE(rig.Log.Lines.contains(QString::fromUtf16(text)));
+        EXPECT_TRUE(rig.LinesStarting(QStringLiteral("Выход")).isEmpty()) << "no logout";
+    }
+    for (const int status : {1, 7}) {
+        TLinkRig rig;
+        rig.Faults.LoginStatus = status;
+        ASSERT_TRUE(rig.Start());
+        EXPECT_EQ(rig.RunJob(JobRead, Admin), 1) << status;
+    }
+    // A wrong password is refused by the module itself.
+    TLinkRig wrong;
+    ASSERT_TRUE(wrong.Start());
+    EXPECT_EQ(wrong.RunJob(JobRead, QStringLiteral("08522")), 0);
+}
+
+TEST_F(Link, ConnectJobFindsThePasswordInTheCatalogue)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("lorim-config.ini"));
+    const QString other = dir.filePath(QStringLiteral("other.cfg"));
+    const QString site = dir.filePath(QStringLiteral("site.cfg"));
+    InitAppDir();
+    const QString templ = AppDir + QStringLiteral("config.md_");
+    TConfig otherConfig; // another module: identifier 000000000001
+    otherConfig.User(111)->Pswrd1 = QStringLiteral("1111");
+    ASSERT_EQ(SaveConfigFile(otherConfig, other, templ, nullptr, nullptr), TSaveResult::Saved);
+    ASSERT_EQ(SaveConfigFile(Site, site, templ, nullptr, nullptr), TSaveResult::Saved);
+    TMessageRecorder messages;
+    ASSERT_TRUE(
+        SaveCatalog(ini,
+                    {{QStringLiteral("missing"), {}, dir.filePath(QStringLiteral("no.cfg"))},
+                     {QStringLiteral("other"), {}, other},
+                     {QStringLiteral("site"), {}, site}},
+                    messages));
+    TCatalogPasswordSearch search(ini);
+    Port.PasswordSearch = &search;
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(RunJob(JobConnect, QString()), 1);
+    EXPECT_EQ(Port.Access.Password, Admin);
+    EXPECT_EQ(ConfigDifferences(Site, Config, TCompare::NoKeys), QStringList());
+
+    // Without a file of this module the job ends before login.
+    TLinkRig alone;
+    TCatalogPasswordSearch nothing(dir.filePath(QStringLiteral("empty.ini")));
+    alone.Port.PasswordSearch = &nothing;
+    ASSERT_TRUE(alone.Start());
+    EXPECT_EQ(alone.RunJob(JobConnect, QString()), 0);
+    EXPECT_TRUE(alone.LinesStarting(QStringLiteral("Вход")).isEmpty());
+}
+
+TEST_F(Link, AReplyThatFailsItsCrcIsAskedForAgain)
+{
+    Faults.CorruptReplies = {1};
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(RunJob(JobRead, Admin), 1);
+    const QStringList out = LinesStarting(QStringLiteral("out:"));
+    EXPECT_EQ(out[0], out[1]); // the same bytes again, with the same sequence number
+    EXPECT_TRUE(Log.Lines[2].startsWith(QStringLiteral("in:")));
+    EXPECT_TRUE(Log.Lines[3].startsWith(QStringLiteral("out:"))); // no "CRC:" line in between
+    EXPECT_TRUE(Log.Lines[5].startsWith(QStringLiteral("CRC: ")));
+    EXPECT_EQ(ConfigDifferences(Site, Config, TCompare::NoKeys), QStringList());
+}
+
+// A module that never answers: the request goes out 15 times, as 46-byte datagrams, and the
+// link is declared lost.
+TEST_F(Link, ASilentModuleIsDeclaredLost)
+{
+    QUdpSocket listener;
+    ASSERT_TRUE(listener.bind(QHostAddress(Endpoint.Address), static_cast<quint16>(Endpoint.Port),
+                              QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+    Port.Timings.FirstByteMs = 5;
+    EXPECT_EQ(RunJob(JobRead, Admin), -1);
+    const QStringList out = LinesStarting(QStringLiteral("out:"));
+    ASSERT_EQ(out.size(), 15);
+    EXPECT_EQ(out.count(out.first()), 15);
+    EXPECT_EQ(LinesStarting(QStringLiteral("in:")).count(QStringLiteral("in:    ")), 15);
+    EXPECT_EQ(Log.Lines.last(), QStringLiteral("Потеря связи с устройством!"));
+    EXPECT_EQ(Errors.Messages, QStringList{QStringLiteral("Потеря связи с устройством!")});
+
+    int datagrams = 0;
+    while (listener.hasPendingDatagrams()) {
+        const QNetworkDatagram d = listener.receiveDatagram();
+        EXPECT_EQ(d.data().size(), 46);
+        EXPECT_TRUE(d.data().startsWith(QByteArray::fromHex("7E7D20427D21A0807F")));
+        ++datagrams;
+    }
+    EXPECT_EQ(datagrams, 15);
+}
+
+TEST_F(Link, TheLinkLostBitCountsOnlyAfterIdentification)
+{
+    Faults.LinkLostFrom = 2; // the identification's replies already carry it
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(RunJob(JobRead, Admin), 0); // login gets no valid answer
+    EXPECT_TRUE(Port.Initialised);
+    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("Потеря связи с устройством!")));
+    EXPECT_FALSE(Log.Lines.contains(QStringLiteral("Чтение конфигурации...")));
+}
+
+// Replies lost now and then, including the answers to acknowledgements inside a record stream,
+// still give the whole configuration.
+TEST_F(Link, LostRepliesDoNotCutTheReadShort)
+{
+    Faults.DropReplies = {11, 12, 30};
+    Faults.DropRate = 0.1;
+    Faults.Seed = 20261206;
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(RunJob(JobRead, Admin), 1);
+    EXPECT_EQ(ConfigDifferences(Site, Config, TCompare::NoKeys), QStringList());
+}
+
+// Only datagrams from the module's address and port count: the first link check is answered
+// from another port of the same address, with a reply that would fail the check, and must be
+// ignored; the retry is answered by the module.
+TEST_F(Link, DatagramsFromAnotherPortAreIgnored)
+{
+    TFrame wrong;
+    for (const std::uint8_t b : {0x00, 0x42, 0x03})
+        wrong.AddByte(b);
+    wrong.Encode();
+    TFrame::TBytes bytes;
+    const QByteArray wrongWire(reinterpret_cast<const char *>(bytes.data()), wrong.GetBytes(bytes));
+
+    TModuleCore core(Site);
+    QUdpSocket module;
+    QUdpSocket stranger;
+    ASSERT_TRUE(module.bind(QHostAddress(Endpoint.Address), static_cast<quint16>(Endpoint.Port),
+                            QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+    ASSERT_TRUE(stranger.bind(QHostAddress(Endpoint.Address), 0));
+    std::atomic<bool> stop{false};
+    std::thread answer([&] {
+        for (bool first = true; !stop;) {
+            if (!module.hasPendingDatagrams() && !module.waitForReadyRead(20))
+                continue;
+            const QNetworkDatagram d = module.receiveDatagram();
+            QUdpSocket &from = first ? stranger : module;
+            from.writeDatagram(first ? wrongWire : core.Handle(d.data()), d.senderAddress(),
+                               static_cast<quint16>(d.senderPort()));
+            first = false;
+        }
+    });
+    const int result = RunJob(JobRead, Admin);
+    stop = true;
+    answer.join();
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(Errors.Messages.isEmpty());
+    EXPECT_EQ(Log.Lines[2], QStringLiteral("in:    "));
+}
+
+TEST(LinkSequence, NumbersWrapFrom255To1)
+{
+    TThreadPort port;
+    EXPECT_EQ(port.NextSeq(), 1);
+    port.SeqNo = 254;
+    EXPECT_EQ(port.NextSeq(), 255);
+    EXPECT_EQ(port.NextSeq(), 1);
+}
+
+TEST(LinkPort, APortThatCannotBeOpenedIsReported)
+{
+    TConfig config;
+    TMessageRecorder errors;
+    TThreadPort port;
+    port.Config = &config;
+    port.Errors = &errors;
+    port.Link.Type = 0;
+    port.Link.COMPort = QStringLiteral("/dev/no-such-port");
+    port.Execute();
+    EXPECT_EQ(port.ResultCode, -1);
+    EXPECT_TRUE(port.Done);
+    EXPECT_EQ(errors.Messages, QStringList{QStringLiteral("Не удалось открыть порт")});
+}

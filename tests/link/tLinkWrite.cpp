@@ -1,0 +1,226 @@
+#include "support/uLinkRig.h"
+#include "support/uSampleConfigs.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString Admin = QStringLiteral("8522");
+
+// Writes from the tool's configuration (Config) to a module that holds Site.
+struct LinkWrite : testing::Test, TLinkRig {
+    // The requests of a given command code that went out, as their logged bytes.
+    QStringList Requests(std::uint8_t code) const
+    {
+        QStringList found;
+        for (const QString &line : LinesStarting(QStringLiteral("out:   00 32 01 ")))
+            if (line.mid(25, 2).toUInt(nullptr, 16) == code)
+                found << line;
+        return found;
+    }
+
+    // The tool starts from what the module holds, as after a read, with no change marks.
+    void CopySiteIntoConfig()
+    {
+        Config.ClearAll();
+        for (int a = 1; a <= TConfig::MaxAddress; ++a)
+            if (const TDevice *d = Site.Device(a))
+                Config.PutDevice(a, d->Clone());
+        for (int p = 1; p <= TConfig::MaxPart; ++p)
+            if (const TPart *part = Site.Part(p))
+                Config.PutPart(p, std::make_unique<TPart>(*part));
+        for (int u = 1; u <= TConfig::MaxUser; ++u)
+            if (const TUser *user = Site.User(u))
+                Config.PutUser(u, std::make_unique<TUser>(*user));
+        Config.ClearFlags();
+    }
+};
+
+} // namespace
+
+// Read from one module, write whole to another with the same identifier: the second ends up
+// with the first one's configuration.
+TEST_F(LinkWrite, WholeWriteCopiesASiteToAnotherModule)
+{
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(RunJob(JobRead, Admin), 1);
+
+    TLinkRig target;
+    target.Site.ClearAll();
+    target.Site.AddDevice(1, QStringLiteral("ЦМ"), Site.Device(1)->ID, 0, {}, {}, {});
+    target.Site.AddUser(111, 2, 255, 0, Admin, QStringLiteral("9603"));
+    ASSERT_TRUE(target.Start());
+    Config.WriteAll = true;
+    target.Port.Config = &Config;
+    ASSERT_EQ(target.RunJob(JobWrite, Admin), 1);
+    EXPECT_EQ(ConfigDifferences(Site, target.Site, TCompare::Settings), QStringList());
+    EXPECT_TRUE(target.Errors.Messages.isEmpty());
+    EXPECT_TRUE(target.Log.Lines.contains(QStringLiteral("    Шлейф №1(СА: 2): ОК")));
+    EXPECT_TRUE(target.Log.Lines.contains(QStringLiteral("    Реле №2(СА: 1): ОК")));
+    EXPECT_TRUE(target.Log.Lines.contains(QStringLiteral("    СМС №1(СА: 1): ОК")));
+    EXPECT_TRUE(target.Log.Lines.contains(QStringLiteral("  Пользователь №3: OK")));
+    EXPECT_TRUE(target.Log.Lines.contains(QStringLiteral("  ВЕКТ-16Р [3]: OK")));
+}
+
+// A fresh configuration: erase, the module's relays only when in use (none), the
+// administrator, connect; no device record for the module itself.
+TEST_F(LinkWrite, WholeWriteOfAFreshConfiguration)
+{
+    Config.Device(1)->ID = Site.Device(1)->ID;
+    Config.User(111)->Pswrd1 = Admin;
+    Config.WriteAll = true;
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(RunJob(JobWrite, Admin), 1);
+    QStringList phases;
+    for (const QString &line : Log.Lines)
+        if (!line.startsWith(u"out:") && !line.startsWith(u"in:") && !line.startsWith(u"CRC:"))
+            phases << line;
+    const QStringList expected{
+        QStringLiteral("Запись конфигурации..."),
+        QStringLiteral("Очистка конфигурации ЛОРИМ..."),
+        QStringLiteral("Кофигурация стёрта успешно"),
+        QStringLiteral("Запись ВЕКТ..."),
+        QStringLiteral("Запись разделов"),
+        QStringLiteral("Запись устройств..."),
+        QStringLiteral("  Запись реле ЦМ..."),
+        QStringLiteral("Запись пользователей..."),
+        QStringLiteral("  Пользователь №111: OK"),
+        QStringLiteral("Подключение устройств: OK"),
+    };
+    EXPECT_EQ(phases.mid(phases.indexOf(expected.first()), expected.size()), expected);
+    EXPECT_TRUE(Requests(0x40).isEmpty());
+    EXPECT_TRUE(Requests(0x43).isEmpty());
+    EXPECT_EQ(Site.DeviceCount(), 1);
+    EXPECT_EQ(Site.UserCount(), 1);
+    EXPECT_EQ(Site.PartCount(), 0);
+}
+
+TEST_F(LinkWrite, AChangeWriteWithoutMarksSendsNothing)
+{
+    CopySiteIntoConfig();
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(RunJob(JobWrite, Admin), 1);
+    const QStringList commands = LinesStarting(QStringLiteral("out:   00 32 01 "));
+    ASSERT_EQ(commands.size(), 3); // identification, login, logout
+    EXPECT_TRUE(commands[1].contains(QStringLiteral(" 04 00 03 6F ")));
+    EXPECT_TRUE(commands[2].endsWith(QStringLiteral(" 04 00 04 6F")));
+}
+
+TEST_F(LinkWrite, ChangeWriteSendsWhatIsMarked)
+{
+    CopySiteIntoConfig();
+    // A loop taken out of its partition is deleted and not sent again.
+    TShleif *loop = Config.Device(2)->AsVEKT()->Loop(5);
+    loop->Clear();
+    loop->Changed = true;
+    // A changed relay is deleted, then sent again.
+    Config.Device(1)->AsRelayDev()->Relay(1)->Delay = 90;
+    Config.Device(1)->AsRelayDev()->Relay(1)->Changed = true;
+    // A partition marked deleted, a changed user, a changed SMS record.
+    Config.Part(3)->MarkDeleted();
+    Config.User(3)->Pswrd1 = QStringLiteral("0001");
+    Config.User(3)->Changed = true;
+    Config.Part(1)->SMS(3)->Phone = QStringLiteral("70000000000");
+    Config.Part(1)->SMS(3)->Changed = true;
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(RunJob(JobWrite, Admin), 1);
+
+    ASSERT_EQ(Requests(0x33).size(), 1);
+    EXPECT_TRUE(Requests(0x33).first().endsWith(QStringLiteral(" 04 00 33 02 05")));
+    EXPECT_TRUE(Requests(0x41).isEmpty());
+    EXPECT_EQ(Requests(0x35).size(), 1);
+    EXPECT_EQ(Requests(0x43).size(), 1);
+    EXPECT_EQ(Site.Device(2)->AsVEKT()->Loop(5)->Part, 0);
+    EXPECT_EQ(Site.Device(1)->AsRelayDev()->Relay(1)->Delay, 90);
+    EXPECT_EQ(Site.Part(3), nullptr);
+    EXPECT_EQ(Site.User(3)->Pswrd1, QStringLiteral("0001"));
+    EXPECT_EQ(Site.Part(1)->SMS(3)->Phone, QStringLiteral("70000000000"));
+    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("    Удаление шлейфа №5(СА: 2): ОК")));
+    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("  Удаление раздела №3: OK")));
+    // Every mark was taken.
+    EXPECT_FALSE(loop->Changed || Config.User(3)->Changed || Config.Part(1)->SMS(3)->Changed);
+}
+
+// A device with a new address is sent with the change code and then moved, without outputs.
+TEST_F(LinkWrite, ADeviceWithANewAddressIsMoved)
+{
+    CopySiteIntoConfig();
+    Config.Device(3)->Changed = true;
+    Config.Device(3)->NewNA = 40;
+    Config.Device(3)->AsVEKT()->Loop(1)->Changed = true;
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(RunJob(JobWrite, Admin), 1);
+    EXPECT_EQ(Requests(0x46).size(), 1);
+    ASSERT_EQ(Requests(0x47).size(), 1);
+    EXPECT_TRUE(Requests(0x47).first().endsWith(QStringLiteral(" 04 00 47 03 28")));
+    EXPECT_TRUE(Requests(0x41).isEmpty());
+    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("  Смена СА ВЕКТ-16Р [3 на 40]: OK")));
+    EXPECT_EQ(Site.Device(3), nullptr);
+    ASSERT_NE(Site.Device(40), nullptr);
+    EXPECT_EQ(Site.Device(40)->AsVEKT()->Loop(16)->Part, 3);
+}
+
+TEST_F(LinkWrite, IndicatorsGoOnlyForIndividualUnits)
+{
+    Site.Device(6)->AsIndicDev()->Mode = 2;
+    Site.Device(6)->AsIndicDev()->Part = 1;
+    ASSERT_TRUE(Start());
+    CopySiteIntoConfig();
+    Config.WriteAll = true;
+    ASSERT_EQ(RunJob(JobWrite, Admin), 1);
+    EXPECT_TRUE(Requests(0x42).isEmpty());
+    EXPECT_FALSE(Log.Lines.contains(QStringLiteral("  Запись индикаторов...")));
+}
+
+// A refused object gives its error line and fails the job, while the rest is still written.
+TEST_F(LinkWrite, RefusedObjectsFailTheWrite)
+{
+    CopySiteIntoConfig();
+    Config.WriteAll = true;
+    Faults.RefuseCodes = {0x41};
+    ASSERT_TRUE(Start());
+    EXPECT_NE(RunJob(JobWrite, Admin), 1);
+    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("    Шлейф №1(СА: 2): Error")));
+    EXPECT_EQ(Site.UserCount(), 4);
+    EXPECT_EQ(Site.Device(1)->AsRelayDev()->Relay(2)->Mode, TRelay::ModeASPT);
+    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("Подключение устройств: OK")));
+    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("Не записано объектов: 12")));
+}
+
+// A module that cannot erase gets nothing but the final connect command.
+TEST_F(LinkWrite, AFailedEraseStopsTheWrite)
+{
+    CopySiteIntoConfig();
+    Config.WriteAll = true;
+    Faults.RefuseCodes = {0x81};
+    ASSERT_TRUE(Start());
+    EXPECT_NE(RunJob(JobWrite, Admin), 1);
+    EXPECT_TRUE(Requests(0x40).isEmpty());
+    EXPECT_TRUE(Requests(0x45).isEmpty());
+    EXPECT_EQ(Requests(0x80).size(), 1);
+    EXPECT_EQ(Requests(0x04).size(), 1); // the logout still goes
+}
+
+TEST_F(LinkWrite, AnotherModuleIsNotWrittenTo)
+{
+    CopySiteIntoConfig();
+    Config.Device(1)->ID = QStringLiteral("0020FF78C535");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(RunJob(JobWrite, Admin), -1);
+    const QString text =
+        QStringLiteral("Связь с устройством прервана. Несоответствие идентификаторов");
+    EXPECT_EQ(Errors.Messages, QStringList{text});
+    EXPECT_EQ(Log.Lines.last(), text);
+    EXPECT_TRUE(LinesStarting(QStringLiteral("Вход")).isEmpty());
+}
+
+TEST_F(LinkWrite, TheClockGoesOutAsSevenBytes)
+{
+    Port.Now = [] { return QDateTime(QDate(2024, 12, 31), QTime(23, 59, 58)); };
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(RunJob(JobClock, Admin), 1);
+    ASSERT_EQ(Requests(0x50).size(), 1);
+    EXPECT_TRUE(Requests(0x50).first().endsWith(QStringLiteral(" 50 3A 3B 17 02 1F 0C 18")));
+    EXPECT_EQ(Core->Clock(), QStringLiteral("2024-12-31 23:59:58, day 2"));
+    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("Запись даты и времени...")));
+}
