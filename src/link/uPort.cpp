@@ -16,6 +16,12 @@ constexpr std::uint8_t GroupIdent = 0x02;
 constexpr std::uint8_t GroupConfig = 0x04;
 constexpr std::uint8_t AdminUser = 0x6F; // user 111 logs in and out
 
+// More frames than a module ever has waiting after one command, or records than a whole
+// configuration holds (every device with 40 outputs, every partition with its SMS records,
+// every user); past these a module is taken as broken.
+constexpr int MaxPendingFrames = 255;
+constexpr int MaxStreamRecords = 110 * 41 + 127 * 4 + 255;
+
 // Control byte of a reply whose two low bits are 01: a data frame to acknowledge.
 bool IsDataFrame(const TFrame &f) { return (f.Field(2) & 0x03) == 0x01; }
 
@@ -69,11 +75,14 @@ void TThreadPort::Execute()
     SeqNo = 0;
     FStop = false;
     try {
-        FTransport = MakeTransport(Link);
-        if (FTransport->Open())
-            RunJob();
-        else
-            ShowLinkError(QStringLiteral("Не удалось открыть порт"));
+        // Every job but the clock reads into or writes from a configuration.
+        if (Config || Job == JobClock) {
+            FTransport = MakeTransport(Link);
+            if (FTransport->Open())
+                RunJob();
+            else
+                ShowLinkError(QStringLiteral("Не удалось открыть порт"));
+        }
     } catch (...) {
         // Whatever happens, the caller waiting for Done must wake.
     }
@@ -96,6 +105,8 @@ void TThreadPort::RunJob()
             if (found.isEmpty())
                 return;
             Access.Password = found;
+            // From here on a failure is a failure of the link, not a missing password.
+            ResultCode = -1;
         }
     }
     Initialised = false;
@@ -103,6 +114,12 @@ void TThreadPort::RunJob()
         return;
     if (!Login()) {
         ResultCode = 0;
+        return;
+    }
+    // A link lost while the login was being finished: the job's commands are not begun (a
+    // write would otherwise still send its erase).
+    if (Terminated()) {
+        Logout();
         return;
     }
     bool done = false;
@@ -230,9 +247,15 @@ bool TThreadPort::FinishExchange(std::uint8_t seq)
 {
     if (!Acknowledge(seq))
         return false;
-    while (Frame.HasMore())
+    // A module that announces more without end is not a module that works.
+    for (int more = 0; Frame.HasMore(); ++more) {
+        if (more == MaxPendingFrames) {
+            LinkLost();
+            return false;
+        }
         if (!Acknowledge(seq))
             return false;
+    }
     if (IsDataFrame(Frame))
         return Acknowledge(Frame.ReplySeq());
     return true;
@@ -360,14 +383,18 @@ bool TThreadPort::ReadRecordStream()
         return false;
     if (Progress)
         Progress->ProgressMax(Frame.Field(7) + Frame.Field(8) + Frame.Field(9));
-    if (!AcknowledgeInStream(Frame.ReplySeq()))
+    if (!AcknowledgeInStream())
         return false;
-    while (Frame.HasMore() && !Terminated()) {
+    for (int records = 0; Frame.HasMore() && !Terminated(); ++records) {
+        if (records == MaxStreamRecords) {
+            LinkLost();
+            return false;
+        }
         const std::uint8_t code = Frame.ReplyCode();
         if (code >= 0x10 && code <= 0x12)
             ProgressStep();
         Config->ApplyRecord(Frame, Log);
-        if (!AcknowledgeInStream(Frame.ReplySeq()))
+        if (!AcknowledgeInStream())
             return false;
     }
     return Acknowledge(Frame.ReplySeq());
@@ -377,15 +404,20 @@ bool TThreadPort::ReadRecordStream()
 // (the reply was lost) a poll with the full retries fetches the frame the module holds; when it
 // brings the same frame back (the acknowledgement was lost) it is acknowledged again rather than
 // taken twice. So one lost datagram can neither cut the read short nor repeat a record.
-bool TThreadPort::AcknowledgeInStream(std::uint8_t seq)
+bool TThreadPort::AcknowledgeInStream()
 {
+    TFrame::TBytes acknowledged;
+    const int size = Frame.GetBytes(acknowledged);
     for (int attempt = 0; attempt < Timings.Attempts; ++attempt) {
-        if (!Acknowledge(seq))
+        if (!Acknowledge(Frame.ReplySeq()))
             return false;
         if (Frame.Size() < 1 && !Poll())
             return false;
-        if (!(IsDataFrame(Frame) && Frame.ReplySeq() == seq))
+        TFrame::TBytes reply;
+        if (Frame.GetBytes(reply) != size || reply != acknowledged) {
             return true;
+        }
+        // Acknowledge what came back again: it is the same frame.
     }
     LinkLost();
     return false;

@@ -26,6 +26,8 @@ struct TLinkTimings {
     int EndMarkMs = 3000;    // and incomplete when its end marker did not come within this
     int RetryPauseMs = 1000; // pause after a failed attempt
     int Attempts = 15;       // attempts of one request before the link counts as lost
+    int ErasePollMs = 50;    // pause between the polls of a module that is still erasing
+    int EraseMs = 120000;    // an erase that takes longer than this is given up
 };
 
 // The jobs a link thread runs.
@@ -118,7 +120,8 @@ private:
     void BuildCommand(std::uint8_t group, std::uint8_t code,
                       std::initializer_list<std::uint8_t> args = {});
     bool ReadStream(const QString &title, std::uint8_t code);
-    bool AcknowledgeInStream(std::uint8_t seq);
+    // Acknowledges the frame in Frame within a record stream; leaves the next one there.
+    bool AcknowledgeInStream();
     void ProgressStep();
 
     // The outcome of sending one object: accepted, refused, or the link was lost.

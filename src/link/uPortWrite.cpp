@@ -5,6 +5,8 @@
 #include "model/uConfig.h"
 #include "model/uNotify.h"
 
+#include <QElapsedTimer>
+
 namespace {
 
 constexpr std::uint8_t GroupConfig = 0x04;
@@ -22,9 +24,6 @@ constexpr std::uint8_t CodeSMS = 0x4A;
 constexpr std::uint8_t CodeClock = 0x50;
 constexpr std::uint8_t CodeConnect = 0x80;
 constexpr std::uint8_t CodeErase = 0x81;
-
-// An erase the module never finishes is given up after this many "still erasing" answers.
-constexpr int MaxErasePolls = 1000;
 
 QString N(int n) { return QString::number(n); }
 std::uint8_t B(int n) { return static_cast<std::uint8_t>(n); }
@@ -64,13 +63,13 @@ TThreadPort::TSent TThreadPort::SendObject(bool acknowledgeOnly)
     if (!Transact() || !Poll())
         return TSent::Lost;
     const bool refused = Frame.IsRefused();
+    if (refused)
+        ++FFailures;
     const bool finished =
         acknowledgeOnly ? Acknowledge(Frame.ReplySeq()) : FinishExchange(Frame.ReplySeq());
-    if (refused) {
-        ++FFailures;
-        return TSent::Refused;
-    }
-    return finished ? TSent::Accepted : TSent::Lost;
+    if (!finished || Terminated())
+        return TSent::Lost;
+    return refused ? TSent::Refused : TSent::Accepted;
 }
 
 bool TThreadPort::WriteConfiguration()
@@ -83,7 +82,8 @@ bool TThreadPort::WriteConfiguration()
     FFailures = 0;
     bool result = false;
     if (Config->WriteAll && !EraseConfiguration()) {
-        ++FFailures;
+        if (!Terminated())
+            WriteLog(QStringLiteral("Очистка конфигурации не выполнена"));
         Terminate();
     }
     if (!Terminated())
@@ -98,10 +98,10 @@ bool TThreadPort::WriteConfiguration()
         result = false;
     if (Progress)
         Progress->ProgressFull();
-    // Whatever was refused on the way, the write as a whole is not a success, and the log says
-    // so at its end.
+    // Whatever the module refused on the way, the write as a whole is not a success, and the
+    // log says so at its end.
     if (FFailures > 0) {
-        WriteLog(QStringLiteral("Не записано объектов: ") + N(FFailures));
+        WriteLog(QStringLiteral("Отклонено запросов: ") + N(FFailures));
         result = false;
     }
     return result;
@@ -113,9 +113,16 @@ bool TThreadPort::EraseConfiguration()
     BuildCommand(GroupConfig, CodeErase);
     if (!Transact() || !Poll())
         return false;
-    for (int polls = 0; Frame.ReplyCode() == CodeErasing; ++polls)
-        if (polls == MaxErasePolls || !Acknowledge(Frame.ReplySeq()) || !Poll())
+    QElapsedTimer erasing;
+    erasing.start();
+    while (Frame.ReplyCode() == CodeErasing) {
+        // A module still erasing after the longest erase there is will not finish.
+        if (erasing.elapsed() > Timings.EraseMs)
+            break;
+        QThread::msleep(static_cast<unsigned long>(Timings.ErasePollMs));
+        if (!Acknowledge(Frame.ReplySeq()) || !Poll())
             return false;
+    }
     const bool erased = Frame.ReplyCode() == CodeErase;
     if (erased)
         WriteLog(QStringLiteral("Кофигурация стёрта успешно"));
@@ -170,7 +177,8 @@ bool TThreadPort::SendDevice(int a)
             move = d.NewNA != 0 && d.NewNA != a;
             if (d.Deleted) {
                 const bool deleted = DeleteObject(CodeDeleteDevice, B(a), 0);
-                WriteLog(DeviceLine(QStringLiteral("  Удаление "), d, a, deleted));
+                if (!Terminated())
+                    WriteLog(DeviceLine(QStringLiteral("  Удаление "), d, a, deleted));
                 return deleted;
             }
         }
@@ -189,6 +197,8 @@ bool TThreadPort::SendDevice(int a)
         ok = sent == TSent::Accepted;
         WriteLog(DeviceLine(QStringLiteral("  "), d, a, ok));
     }
+    if (Terminated())
+        return ok;
     if (move) {
         // A device that moves is sent without its outputs this time.
         const bool moved = ChangeAddress(a);
@@ -222,9 +232,10 @@ bool TThreadPort::SendOutputs(int a, int count, OutputAt outputAt, const TOutput
             // A changed output is deleted on the module, then sent again if still in use.
             output.Changed = false;
             const bool deleted = DeleteObject(kind.DeleteCode, B(a), B(n));
+            if (Terminated())
+                break;
             ok = ok && deleted;
-            if (!Terminated())
-                WriteLog(OutputLine(kind.DeleteWord, n, a, deleted));
+            WriteLog(OutputLine(kind.DeleteWord, n, a, deleted));
         }
         if (!taken(output))
             continue;
@@ -266,11 +277,9 @@ bool TThreadPort::SendIndicators(int a)
                                   0x42, u"    Индикатор №"};
     TIndicDev &unit = *Config->Device(a)->AsIndicDev();
     // Only an individually set up unit has its indicators written.
-    if (!unit.IsIndividual())
-        return true;
     return SendOutputs(
-        a, unit.Count(), [&unit](int n) { return unit.Indicator(n); }, kind,
-        [](const TIndicator &i) { return i.IsShlfMode() || i.Device != 0; });
+        a, unit.IsIndividual() ? unit.Count() : 0, [&unit](int n) { return unit.Indicator(n); },
+        kind, [](const TIndicator &i) { return i.IsShlfMode() || i.Device != 0; });
 }
 
 bool TThreadPort::SendPartitions()
@@ -292,7 +301,8 @@ bool TThreadPort::SendPartition(int p)
             part.Changed = false;
             if (part.Deleted) {
                 const bool deleted = DeleteObject(CodeDeletePart, B(p), 0);
-                WriteLog(QStringLiteral("  Удаление раздела №") + N(p) + Latin(deleted));
+                if (!Terminated())
+                    WriteLog(QStringLiteral("  Удаление раздела №") + N(p) + Latin(deleted));
                 return deleted;
             }
         }
@@ -354,7 +364,8 @@ bool TThreadPort::SendUser(int u)
         user.Changed = false;
         if (user.Deleted) {
             const bool deleted = DeleteObject(CodeDeleteUser, B(u), 0);
-            WriteLog(QStringLiteral("  Удаление пользователя №") + N(u) + Latin(deleted));
+            if (!Terminated())
+                WriteLog(QStringLiteral("  Удаление пользователя №") + N(u) + Latin(deleted));
             return deleted;
         }
     }
@@ -402,7 +413,7 @@ bool TThreadPort::SetClock()
                  {B(time.second()), B(time.minute()), B(time.hour()), B(date.dayOfWeek()),
                   B(date.day()), B(date.month()), B(date.year() - 2000)});
     const TSent sent = SendObject();
-    if (sent == TSent::Accepted && Progress)
+    if (sent != TSent::Lost && Progress)
         Progress->ProgressFull();
     return sent != TSent::Refused;
 }

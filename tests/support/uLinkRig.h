@@ -27,6 +27,7 @@ inline TLinkTimings TestTimings()
     t.FirstByteMs = 60;
     t.EndMarkMs = 500;
     t.RetryPauseMs = 5;
+    t.ErasePollMs = 1;
     return t;
 }
 
