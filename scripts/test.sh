@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the test build (AddressSanitizer and UndefinedBehaviorSanitizer)
-# and runs every test; then builds the optimised tree too, whose warnings differ.
+# and runs every test; builds the optimised tree too, whose warnings differ; then runs each
+# fuzz target for a short smoke (30 s, its seed corpus replayed first).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -12,3 +13,4 @@ export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build/test --output-on-failure -j2
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DLORIM_TESTS=ON >/dev/null
 cmake --build build/release
+./scripts/fuzz.sh 30
