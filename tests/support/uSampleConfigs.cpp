@@ -212,7 +212,8 @@ void FillMaximal(TConfig &c)
                    static_cast<unsigned>(p % 2));
     }
     for (int a = 2; a <= TConfig::MaxAddress; ++a) {
-        AddDevice(c, a, u"ВЕКТ-24Р");
+        c.AddDevice(a, QStringLiteral("ВЕКТ-24Р"), QString(), static_cast<std::uint8_t>(a),
+                    QStringLiteral("1.0"), QStringLiteral("2.%1").arg(a % 16), QString());
         TVEKT *v = c.Device(a)->AsVEKT();
         for (int n = 1; n <= v->Count(); ++n)
             SetLoop(*v->Loop(n), static_cast<std::uint8_t>((a * 24 + n) % TConfig::MaxPart + 1),

@@ -1,0 +1,243 @@
+// The link under a bad line: replies lost and corrupted, a module that falls silent, and
+// hostile traffic around the module's replies.
+
+#include "support/uLinkRig.h"
+#include "support/uSampleConfigs.h"
+
+#include <QNetworkDatagram>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <thread>
+
+namespace {
+
+const QString Admin = QStringLiteral("8522");
+
+// Quick to give up on a lost reply: loopback answers within a millisecond, and a late answer
+// only costs a retry.
+TLinkTimings LossyTimings()
+{
+    TLinkTimings t = TestTimings();
+    t.FirstByteMs = 2;
+    t.EndMarkMs = 200;
+    t.RetryPauseMs = 0;
+    t.ErasePollMs = 0;
+    return t;
+}
+
+TSimFaults LossyLine()
+{
+    TSimFaults f;
+    f.DropRate = 0.2;
+    f.CorruptRate = 0.1;
+    f.Seed = 7;
+    return f;
+}
+
+// Reads Site through a lossy line, then writes the result whole through a lossy line to a
+// second module that knows only the module itself; both must come out exact.
+void ReadAndWriteThroughALossyLine(TLinkRig &source)
+{
+    source.Faults = LossyLine();
+    source.Port.Timings = LossyTimings();
+    ASSERT_TRUE(source.Start());
+    ASSERT_EQ(source.RunJob(JobRead, Admin), 1);
+    EXPECT_EQ(ConfigDifferences(source.Site, source.Config, TCompare::NoKeys), QStringList());
+    // The log shows the lost and the corrupted replies being asked for again.
+    EXPECT_GT(source.Log.Lines.count(QStringLiteral("in:    ")), 10);
+
+    TLinkRig target;
+    target.Site.ClearAll();
+    target.Site.AddDevice(1, QStringLiteral("ЦМ"), source.Site.Device(1)->ID, 0, {}, {}, {});
+    target.Site.AddUser(111, 2, 255, 0, Admin, QStringLiteral("9603"));
+    target.Faults = LossyLine();
+    target.Faults.Seed = 8;
+    target.Port.Timings = LossyTimings();
+    target.Port.Config = &source.Config;
+    source.Config.WriteAll = true;
+    ASSERT_TRUE(target.Start());
+    ASSERT_EQ(target.RunJob(JobWrite, Admin), 1);
+    EXPECT_EQ(ConfigDifferences(source.Site, target.Site, TCompare::Settings), QStringList());
+}
+
+// The largest configuration, with the demo module's identifier and password.
+void MakeLargestSite(TConfig &site)
+{
+    const QString id = site.Device(1)->ID;
+    site.ClearAll();
+    site.AddDevice(1, QStringLiteral("ЦМ"), id, 0, QStringLiteral("1.0"), QStringLiteral("2.1"),
+                   {});
+    site.AddUser(111, 2, 255, 0, Admin, QStringLiteral("9603"));
+    FillMaximal(site);
+}
+
+} // namespace
+
+TEST(LossyLink, DemoSiteReadAndWrittenExactly)
+{
+    TLinkRig rig;
+    ReadAndWriteThroughALossyLine(rig);
+}
+
+TEST(LossyLink, LargestConfigurationReadAndWrittenExactly)
+{
+    TLinkRig rig;
+    MakeLargestSite(rig.Site);
+    ReadAndWriteThroughALossyLine(rig);
+}
+
+TEST(LossyLink, AModuleFallingSilentHalfwayFailsTheRead)
+{
+    TLinkRig rig;
+    MakeLargestSite(rig.Site);
+    rig.Faults.SilentAfter = 1500;
+    rig.Port.Timings = LossyTimings();
+    ASSERT_TRUE(rig.Start());
+    EXPECT_EQ(rig.RunJob(JobRead, Admin), -1);
+    EXPECT_TRUE(rig.Log.Lines.contains(QStringLiteral("Потеря связи с устройством!")));
+    EXPECT_FALSE(rig.Errors.Messages.isEmpty());
+    EXPECT_LT(rig.Config.DeviceCount(), rig.Site.DeviceCount());
+}
+
+// Around every reply of the module: replies of another module from another address and from
+// another port of the module's address, garbage datagrams, a datagram longer than a frame.
+// None of it changes what is read.
+TEST(HostileLine, TrafficAroundTheRepliesChangesNothing)
+{
+    TLinkRig rig;
+    rig.Port.Timings = LossyTimings();
+    TConfig otherSite;
+    FillEveryKind(otherSite);
+    otherSite.Device(1)->ID = rig.Site.Device(1)->ID;
+    otherSite.User(111)->Pswrd1 = Admin;
+    TModuleCore module(rig.Site);
+    TModuleCore stranger(otherSite);
+
+    QUdpSocket moduleSocket;
+    QUdpSocket otherPort;
+    QUdpSocket otherAddress;
+    ASSERT_TRUE(moduleSocket.bind(QHostAddress(rig.Endpoint.Address),
+                                  static_cast<quint16>(rig.Endpoint.Port),
+                                  QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+    ASSERT_TRUE(otherPort.bind(QHostAddress(rig.Endpoint.Address), 0));
+    ASSERT_TRUE(otherAddress.bind(QHostAddress(QStringLiteral("127.0.0.3")),
+                                  static_cast<quint16>(rig.Endpoint.Port),
+                                  QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+    std::atomic<bool> stop{false};
+    std::thread line([&] {
+        std::mt19937 rng(99);
+        while (!stop) {
+            if (!moduleSocket.hasPendingDatagrams() && !moduleSocket.waitForReadyRead(20))
+                continue;
+            const QNetworkDatagram d = moduleSocket.receiveDatagram();
+            const QHostAddress to = d.senderAddress();
+            const auto port = static_cast<quint16>(d.senderPort());
+            const QByteArray fake = stranger.Handle(d.data());
+            otherAddress.writeDatagram(fake, to, port);
+            otherPort.writeDatagram(fake, to, port);
+            for (int i = 0; i < 3; ++i) {
+                QByteArray garbage(static_cast<qsizetype>(1 + rng() % 60), '\0');
+                for (char &c : garbage)
+                    c = static_cast<char>(rng());
+                moduleSocket.writeDatagram(garbage, to, port);
+            }
+            moduleSocket.writeDatagram(QByteArray(1, '\x7E') + QByteArray(250, 'A'), to, port);
+            moduleSocket.writeDatagram(module.Handle(d.data()), to, port);
+            otherPort.writeDatagram(fake, to, port);
+        }
+    });
+    const int result = rig.RunJob(JobRead, Admin);
+    stop = true;
+    line.join();
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(ConfigDifferences(rig.Site, rig.Config, TCompare::NoKeys), QStringList());
+}
+
+namespace {
+
+QByteArray WireOf(std::initializer_list<std::uint8_t> content)
+{
+    TFrame f;
+    for (const std::uint8_t b : content)
+        f.AddByte(b);
+    f.Encode();
+    TFrame::TBytes bytes;
+    const int n = f.GetBytes(bytes);
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), n);
+}
+
+struct TPasswordGiven : TPasswordSearch {
+    QString FindAccessPassword(const QString &) override { return Admin; }
+};
+
+} // namespace
+
+// A module that announces more data after every frame, without end, is given up with the
+// lost-link message instead of being acknowledged for ever.
+TEST(HostileLine, EndlessMoreDataIsGivenUp)
+{
+    TLinkRig rig;
+    rig.Port.Timings = LossyTimings();
+    QUdpSocket module;
+    ASSERT_TRUE(module.bind(QHostAddress(rig.Endpoint.Address),
+                            static_cast<quint16>(rig.Endpoint.Port),
+                            QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+    const QByteArray linkCheck = WireOf({0x00, 0x42, 0x02});
+    const QByteArray more = WireOf({0x00, 0x32, 0x81, 0x07, 0x04, 0x00, 0x05, 0x6F, 0x01});
+    std::atomic<bool> stop{false};
+    std::thread line([&] {
+        while (!stop) {
+            if (!module.hasPendingDatagrams() && !module.waitForReadyRead(20))
+                continue;
+            const QNetworkDatagram d = module.receiveDatagram();
+            module.writeDatagram(d.data().contains('B') ? linkCheck : more, d.senderAddress(),
+                                 static_cast<quint16>(d.senderPort()));
+        }
+    });
+    const int result = rig.RunJob(JobRead, Admin);
+    stop = true;
+    line.join();
+    EXPECT_NE(result, 1);
+    EXPECT_TRUE(rig.Log.Lines.contains(QStringLiteral("Потеря связи с устройством!")));
+    EXPECT_LT(rig.Log.Lines.size(), 5000);
+}
+
+// Once the connect job has found the password, a failure is a failure of the link.
+TEST(LossyLink, ALinkLostAfterThePasswordSearchIsALinkFailure)
+{
+    TLinkRig rig;
+    TPasswordGiven search;
+    rig.Port.PasswordSearch = &search;
+    rig.Port.Timings = LossyTimings();
+    rig.Faults.SilentAfter = 12;
+    ASSERT_TRUE(rig.Start());
+    EXPECT_EQ(rig.RunJob(JobConnect, QString()), -1);
+    EXPECT_EQ(rig.Port.Access.Password, Admin);
+}
+
+// A link lost while a changed output is deleted ends the sender: the output is not sent
+// after it, and the lost link is reported once for the write and once for the logout.
+TEST(LossyLink, ALinkLostInADeleteStopsTheWrite)
+{
+    TLinkRig rig;
+    rig.Port.Timings = LossyTimings();
+    rig.Faults.SilentAfter = 7; // link check, identification (3), login (3)
+    rig.Config.Device(1)->ID = rig.Site.Device(1)->ID;
+    TRelay &relay = *rig.Config.Device(1)->AsRelayDev()->Relay(1);
+    relay.Mode = 1;
+    relay.Device = 255;
+    relay.Changed = true;
+    ASSERT_TRUE(rig.Start());
+    EXPECT_EQ(rig.RunJob(JobWrite, Admin), -1);
+    int deletes = 0;
+    int sends = 0;
+    for (const QString &line : rig.LinesStarting(QStringLiteral("out:   00 32 01 "))) {
+        deletes += line.contains(QStringLiteral(" 04 00 35 "));
+        sends += line.contains(QStringLiteral(" 04 00 43 "));
+    }
+    EXPECT_EQ(deletes, 15);
+    EXPECT_EQ(sends, 0);
+    EXPECT_EQ(rig.Errors.Messages.size(), 2);
+}
