@@ -8,9 +8,13 @@
 
 #include <random>
 #include <set>
-#include <vector>
+#include <tuple>
 
 namespace {
+
+using T2 = std::pair<int, int>;
+using T3 = std::tuple<int, int, int>;
+using T4 = std::tuple<int, int, int, int>;
 
 TVEKT *Panel(TConfig &c, int address) { return c.Device(address)->AsVEKT(); }
 
@@ -27,8 +31,16 @@ void AddUser(TConfig &c, int number, unsigned part1, unsigned part2)
     ASSERT_TRUE(c.AddUser(number, 0, part1, part2, QStringLiteral("1"), QStringLiteral("2")));
 }
 
-// Panel 2 with loops in partitions 3 and 255, a relay on panel 2's loop 1 and partition 3,
-// a keypad and indicator devices on partition 3, users pointing to 3 and 255.
+void Point(TRelay &r, std::uint8_t mode, std::uint8_t device, std::uint8_t shlf = 0)
+{
+    r.Mode = mode;
+    r.Device = device;
+    r.Shlf = shlf;
+}
+
+// Panel 2 with loops in partitions 3, 255 and 5; the module's relays on panel 2's loop 1, on
+// partition 3 and on any partition; a keypad and indicator devices on partition 3, the
+// individual one with indicators on loop 2/1 and partition 3; users pointing to 3, 5 and 255.
 struct Site : testing::Test {
     TConfig Config;
     void SetUp() override
@@ -40,13 +52,9 @@ struct Site : testing::Test {
         Panel(Config, 2)->Loop(2)->SetPart(255);
         Panel(Config, 2)->Loop(3)->SetPart(5);
         TRelayDev *cm = Config.Device(1)->AsRelayDev();
-        cm->Relay(1)->Mode = TRelay::ModeASPT;
-        cm->Relay(1)->Device = 2;
-        cm->Relay(1)->Shlf = 1;
-        cm->Relay(2)->Mode = 1;
-        cm->Relay(2)->Device = 3;
-        cm->Relay(3)->Mode = 1;
-        cm->Relay(3)->Device = 255;
+        Point(*cm->Relay(1), TRelay::ModeASPT, 2, 1);
+        Point(*cm->Relay(2), 1, 3);
+        Point(*cm->Relay(3), 1, 255);
         ASSERT_TRUE(Add(Config, 4, u"КП"));
         Config.Device(4)->AsKP()->Part = 3;
         ASSERT_TRUE(Add(Config, 5, u"ВМС-8"));
@@ -56,11 +64,8 @@ struct Site : testing::Test {
         TIndicDev *ib = Config.Device(6)->AsIndicDev();
         ib->Part = 3;
         ib->Mode = TIndicDev::ModeIndividual;
-        ib->Indicator(1)->Mode = TIndicator::ModeShlf;
-        ib->Indicator(1)->Device = 2;
-        ib->Indicator(1)->Shlf = 1;
-        ib->Indicator(2)->Mode = TIndicator::ModePart;
-        ib->Indicator(2)->Device = 3;
+        *ib->Indicator(1) = TIndicator{.Mode = TIndicator::ModeShlf, .Device = 2, .Shlf = 1};
+        *ib->Indicator(2) = TIndicator{.Mode = TIndicator::ModePart, .Device = 3};
         AddUser(Config, 1, 3, 5);
         AddUser(Config, 2, 5, 3);
         AddUser(Config, 7, 255, 0);
@@ -70,66 +75,40 @@ struct Site : testing::Test {
 
 } // namespace
 
-TEST(Config, NewConfigurationHoldsModuleAndAdministrator)
+TEST(Config, FreshAndFullTables)
 {
     TConfig c;
-    EXPECT_EQ(c.DeviceCount(), 1);
-    EXPECT_EQ(c.PartCount(), 0);
-    EXPECT_EQ(c.UserCount(), 1);
-    EXPECT_EQ(c.FirstFreeAddress(), 2);
-    EXPECT_EQ(c.FirstFreePart(), 1);
-    EXPECT_EQ(c.FirstFreeUser(), 1);
-    ASSERT_NE(c.Device(1), nullptr);
-    EXPECT_EQ(c.Device(1)->Type, QStringLiteral("ЦМ"));
-    EXPECT_EQ(c.Device(1)->ID, QStringLiteral("000000000001"));
-    EXPECT_EQ(c.Device(1)->KeyDB, QStringLiteral("1"));
-    const TUser *admin = c.User(111);
-    ASSERT_NE(admin, nullptr);
-    EXPECT_EQ(admin->Type, TUser::TypeAdmin);
-    EXPECT_EQ(admin->Part1, 255u);
-    EXPECT_EQ(admin->Pswrd1, QStringLiteral("8522"));
-
-    c.ClearAll();
-    EXPECT_EQ(c.DeviceCount() + c.PartCount() + c.UserCount(), 0);
-}
-
-TEST(Config, LimitsAndRangesAreKept)
-{
-    TConfig c;
+    EXPECT_EQ((T3{c.DeviceCount(), c.PartCount(), c.UserCount()}), (T3{1, 0, 1}));
+    EXPECT_EQ(c.Device(1)->Type + u' ' + c.Device(1)->ID, QStringLiteral("ЦМ 000000000001"));
+    const TUser &admin = *c.User(111);
+    EXPECT_EQ((std::tuple{admin.Type, admin.Part1, admin.Pswrd1}),
+              (std::tuple{TUser::TypeAdmin, 255u, QStringLiteral("8522")}));
     for (int a = 2; a <= 110; ++a)
         ASSERT_TRUE(Add(c, a, u"БР-2"));
-    EXPECT_EQ(c.FirstFreeAddress(), 0);
     for (int p = 1; p <= 127; ++p)
         AddPart(c, p);
-    EXPECT_EQ(c.FirstFreePart(), 0);
     for (int u = 1; u <= 255; ++u)
         AddUser(c, u, 0, 0);
-    EXPECT_EQ(c.FirstFreeUser(), 0);
+    EXPECT_EQ((T3{c.FirstFreeAddress(), c.FirstFreePart(), c.FirstFreeUser()}), (T3{0, 0, 0}));
 
-    EXPECT_FALSE(Add(c, 0, u"БР-2"));
-    EXPECT_FALSE(Add(c, 111, u"БР-2"));
-    EXPECT_FALSE(c.PutPart(0, c.CreatePart(0, QString())));
-    EXPECT_FALSE(c.PutPart(128, c.CreatePart(0, QString())));
+    // Numbers out of range are ignored; moving onto an occupied slot is refused.
+    EXPECT_FALSE(Add(c, 0, u"БР-2") || Add(c, 111, u"БР-2"));
+    EXPECT_FALSE(c.PutPart(0, c.CreatePart(0, {})) || c.PutPart(128, c.CreatePart(0, {})));
     EXPECT_FALSE(c.AddUser(256, 0, 0, 0, {}, {}));
-    EXPECT_EQ(c.Device(-1), nullptr);
-    EXPECT_EQ(c.Part(128), nullptr);
-    EXPECT_EQ(c.User(0), nullptr);
+    EXPECT_TRUE(!c.Device(-1) && !c.Part(128) && !c.User(0));
     c.DeleteDevice(111, true);
     c.DeletePart(0);
     c.DeleteUser(300);
     c.MoveDevice(2, 0);
     c.MoveUser(1, 256);
-    EXPECT_EQ(c.DeviceCount(), 110);
-    EXPECT_EQ(c.UserCount(), 255);
-
-    // Moving onto an occupied slot would lose its object: it is refused.
     c.MoveDevice(2, 3);
-    EXPECT_EQ(c.DeviceCount(), 110);
+    EXPECT_EQ((T3{c.DeviceCount(), c.PartCount(), c.UserCount()}), (T3{110, 127, 255}));
     c.DeleteDevice(3, true);
     const QString moved = c.Device(2)->ID;
     c.MoveDevice(2, 3);
-    EXPECT_EQ(c.Device(2), nullptr);
-    EXPECT_EQ(c.Device(3)->ID, moved);
+    EXPECT_TRUE(!c.Device(2) && c.Device(3)->ID == moved);
+    c.ClearAll();
+    EXPECT_EQ(c.DeviceCount() + c.PartCount() + c.UserCount(), 0);
 }
 
 TEST(Config, KeysAndIdentifiersStayUnique)
@@ -155,17 +134,16 @@ TEST(Config, KeysAndIdentifiersStayUnique)
     std::set<QString> keys{c.Device(1)->KeyDB, c.Device(2)->KeyDB, c.Part(1)->KeyDB};
     std::set<QString> ids{c.Device(1)->ID, c.Device(2)->ID};
     for (int i = 0; i < 30; ++i) {
-        ASSERT_TRUE(Add(c, c.FirstFreeAddress(), u"ВЕКТ-16Р"));
+        const int a = c.FirstFreeAddress();
         const int p = c.FirstFreePart();
+        ASSERT_TRUE(Add(c, a, u"ВЕКТ-16Р"));
         AddPart(c, p);
-        keys.insert(c.Part(p)->KeyDB);
-    }
-    for (int a = 3; a <= 32; ++a) {
-        keys.insert(c.Device(a)->KeyDB);
+        keys.insert({c.Part(p)->KeyDB, c.Device(a)->KeyDB});
         ids.insert(c.Device(a)->ID);
     }
     EXPECT_EQ(keys.size(), 63u);
     EXPECT_EQ(ids.size(), 32u);
+    EXPECT_EQ((T3{c.FirstFreeAddress(), c.FirstFreePart(), c.FirstFreeUser()}), (T3{33, 32, 1}));
     EXPECT_EQ(c.CreateDevice(QStringLiteral("XYZ"), {}, 0, {}, {}, {}), nullptr);
 }
 
@@ -173,35 +151,30 @@ TEST_F(Site, UnbindingOnePartitionOfSeveral)
 {
     Config.UnbindPartition(3);
     const TVEKT *panel = Panel(Config, 2);
-    EXPECT_EQ(panel->Loop(1)->Part, 0);
+    EXPECT_EQ((T3{panel->Loop(1)->Part, panel->Loop(2)->Part, panel->Loop(3)->Part}),
+              (T3{0, 255, 5}));
     EXPECT_TRUE(panel->Loop(1)->Changed);
-    EXPECT_EQ(panel->Loop(2)->Part, 255);
-    EXPECT_EQ(panel->Loop(3)->Part, 5);
-
     // The relay on the now unbound loop 1 and the relay of partition 3 go; "any" stays.
     const TRelayDev *cm = Config.Device(1)->AsRelayDev();
-    EXPECT_EQ(cm->Relay(1)->Mode, 0);
-    EXPECT_EQ(cm->Relay(2)->Mode, 0);
-    EXPECT_EQ(cm->Relay(3)->Device, 255);
-
+    EXPECT_EQ((T3{cm->Relay(1)->Mode, cm->Relay(2)->Mode, cm->Relay(3)->Device}), (T3{0, 0, 255}));
     EXPECT_EQ(Config.Device(4)->AsKP()->Part, 0);
     EXPECT_TRUE(Config.Device(4)->Changed);
+    // An indicator device that showed the partition falls back to mode 0; the individual one
+    // keeps its mode and loses the indicators of the partition and of its loop.
     const TIndicDev *vms = Config.Device(5)->AsIndicDev();
-    EXPECT_EQ(vms->Part, 0);
-    EXPECT_EQ(vms->Mode, 0);
     const TIndicDev *ib = Config.Device(6)->AsIndicDev();
-    EXPECT_EQ(ib->Mode, TIndicDev::ModeIndividual);
-    EXPECT_EQ(ib->Part, 0);
-    EXPECT_EQ(ib->Indicator(1)->Mode, 0);
-    EXPECT_EQ(ib->Indicator(2)->Mode, 0);
-
-    EXPECT_EQ(Config.User(1)->Part1, 0u);
-    EXPECT_EQ(Config.User(1)->Part2, 5u);
-    EXPECT_EQ(Config.User(2)->Part2, 0u);
+    EXPECT_EQ((T4{vms->Part, vms->Mode, ib->Part, ib->Mode}),
+              (T4{0, 0, 0, TIndicDev::ModeIndividual}));
+    EXPECT_EQ((T2{ib->Indicator(1)->Mode, ib->Indicator(2)->Mode}), (T2{0, 0}));
+    // Users lose the partition where they named it; "any" stays.
+    const auto users = [this] {
+        return std::vector<unsigned>{Config.User(1)->Part1, Config.User(1)->Part2,
+                                     Config.User(2)->Part2, Config.User(7)->Part1,
+                                     Config.User(111)->Part1};
+    };
+    EXPECT_EQ(users(), (std::vector<unsigned>{0, 5, 0, 255, 255}));
     EXPECT_TRUE(Config.User(2)->Changed);
-    EXPECT_EQ(Config.User(7)->Part1, 255u);
     EXPECT_FALSE(Config.User(7)->Changed);
-    EXPECT_EQ(Config.User(111)->Part1, 255u);
 
     EXPECT_TRUE(Config.Part(3)->Changed && Config.Part(3)->Deleted);
     EXPECT_EQ(Config.PartCount(), 2);
@@ -220,7 +193,6 @@ TEST_F(Site, UnbindingTheLastPartitionDropsAnyPartition)
     // The administrator keeps "any partition".
     EXPECT_EQ(Config.User(111)->Part1, 255u);
     EXPECT_FALSE(Config.User(111)->Changed);
-
     Config.UnbindPartition(99); // no such partition: nothing happens
     Config.UnbindPartition(0);
 }
@@ -231,15 +203,14 @@ TEST_F(Site, DeletingAPanelAsksAboutItsOwnPartitions)
     AddPart(Config, 10);
     AddPart(Config, 2);
     TVEKT *panel = Panel(Config, 8);
-    panel->Loop(1)->SetPart(10);
-    panel->Loop(2)->SetPart(2);
-    panel->Loop(3)->SetPart(10);
-    panel->Loop(4)->SetPart(5); // shared with panel 2: not listed
-    panel->Loop(5)->SetPart(255);
+    const std::pair<int, std::uint8_t> loops[] = {{1, 2}, {2, 10}, {3, 10}, {4, 5}, {5, 255}};
+    for (const auto &[loop, part] : loops) // partition 5 is shared with panel 2
+        panel->Loop(loop)->SetPart(part);
+    // References to loop 4, which stays in shared partition 5, go only with the device.
     TRelayDev *cm = Config.Device(1)->AsRelayDev();
-    cm->Relay(3)->Mode = TRelay::ModeASPT;
-    cm->Relay(3)->Device = 8;
-    cm->Relay(3)->Shlf = 2;
+    Point(*cm->Relay(3), TRelay::ModeASPT, 8, 4);
+    TIndicator &indicator = *Config.Device(6)->AsIndicDev()->Indicator(3);
+    indicator = TIndicator{.Mode = TIndicator::ModeShlf, .Device = 8, .Shlf = 4};
     Config.ClearFlags();
 
     TScriptedQuestion no(false);
@@ -250,9 +221,9 @@ TEST_F(Site, DeletingAPanelAsksAboutItsOwnPartitions)
                             "Удалить устройство?")});
     EXPECT_EQ(no.Captions.first(), QStringLiteral("Внимание"));
     ASSERT_NE(Config.Device(8), nullptr);
-    EXPECT_EQ(panel->Loop(1)->Part, 10);
-    EXPECT_FALSE(panel->Loop(1)->Changed);
-    EXPECT_EQ(cm->Relay(3)->Device, 8);
+    EXPECT_EQ(panel->Loop(2)->Part, 10);
+    EXPECT_FALSE(panel->Loop(2)->Changed);
+    EXPECT_EQ((T2{cm->Relay(3)->Device, indicator.Device}), (T2{8, 8}));
     EXPECT_FALSE(Config.Part(10)->Changed || Config.Part(2)->Changed);
 
     TScriptedQuestion yes(true);
@@ -262,7 +233,10 @@ TEST_F(Site, DeletingAPanelAsksAboutItsOwnPartitions)
     EXPECT_EQ(Config.Device(8), nullptr);
     EXPECT_TRUE(Config.Part(10)->Deleted && Config.Part(2)->Deleted);
     EXPECT_FALSE(Config.Part(5)->Deleted);
-    EXPECT_EQ(cm->Relay(3)->Mode, 0);
+    EXPECT_EQ((T2{cm->Relay(3)->Mode, indicator.Mode}), (T2{0, 0}));
+    // Partition 2 went; the relay and the indicator on panel 2's loop 1 stay.
+    EXPECT_EQ((T2{cm->Relay(1)->Mode, Config.Device(6)->AsIndicDev()->Indicator(1)->Mode}),
+              (T2{TRelay::ModeASPT, TIndicator::ModeShlf}));
 
     // Without a question to ask, the answer is No.
     Config.SetQuestion(nullptr);
@@ -289,17 +263,17 @@ TEST_F(Site, DeletingAPanelOfSharedPartitionsAsksNothing)
 TEST_F(Site, DroppingLoopReferences)
 {
     TShleif *loop = Panel(Config, 2)->Loop(1);
-    // Still in a partition: references stay.
+    const TRelay &aspt = *Config.Device(1)->AsRelayDev()->Relay(1);
+    // Still in a partition, or out of it but a fire loop: references stay.
     Config.DropLoopRefs(2, 1);
-    EXPECT_EQ(Config.Device(1)->AsRelayDev()->Relay(1)->Mode, TRelay::ModeASPT);
-    // Out of its partition but a fire loop: references stay.
+    EXPECT_EQ(aspt.Mode, TRelay::ModeASPT);
     loop->Part = 0;
     loop->Type = 7;
     Config.DropLoopRefs(2, 1);
-    EXPECT_EQ(Config.Device(1)->AsRelayDev()->Relay(1)->Mode, TRelay::ModeASPT);
+    EXPECT_EQ(aspt.Mode, TRelay::ModeASPT);
     loop->Type = 2;
     Config.DropLoopRefs(2, 1);
-    EXPECT_EQ(Config.Device(1)->AsRelayDev()->Relay(1)->Mode, 0);
+    EXPECT_EQ(aspt.Mode, 0);
     EXPECT_EQ(Config.Device(6)->AsIndicDev()->Indicator(1)->Mode, 0);
     EXPECT_EQ(Config.Device(6)->AsIndicDev()->Indicator(2)->Mode, TIndicator::ModePart);
     Config.DropLoopRefs(2, 99);
@@ -309,145 +283,129 @@ TEST_F(Site, DroppingLoopReferences)
 TEST_F(Site, LoopQueriesAndLists)
 {
     ASSERT_TRUE(Add(Config, 3, u"ВЕКТ-16Р"));
-    Panel(Config, 3)->Loop(16)->SetPart(5);
-    Panel(Config, 3)->Loop(16)->Type = 3;
-    Panel(Config, 3)->Loop(16)->Delay = 20;
+    TShleif *last = Panel(Config, 3)->Loop(16);
+    last->SetPart(5);
+    last->Type = 3;
+    last->Delay = 20;
     Panel(Config, 3)->Loop(4)->SetPart(5);
     EXPECT_EQ(Config.CountLoopsOfPart(5), 3);
     EXPECT_EQ(Config.CountPanelsOfPart(5), 2);
     EXPECT_EQ(Config.CountPanelsOfPart(77), 0);
+    QStringList rows;
+    for (const TLoopRow &r : Config.FillLoopsOfPart(5))
+        rows << QStringList{r.Caption, r.Pair, r.TypeName, r.Delay}.join(u'|');
+    EXPECT_EQ(rows.join(u'\n'), QStringLiteral(" 1|2/3|ОХРАННЫЙ БЕЗ ЗАДЕРЖКИ|\n"
+                                               " 2|3/4|ОХРАННЫЙ БЕЗ ЗАДЕРЖКИ|\n"
+                                               " 3|3/16|ОХРАННЫЙ С ЗАДЕРЖКОЙ|20"));
 
-    const QList<TLoopRow> rows = Config.FillLoopsOfPart(5);
-    ASSERT_EQ(rows.size(), 3);
-    EXPECT_EQ(rows[0], (TLoopRow{QStringLiteral(" 1"), QStringLiteral("2/3"),
-                                 QStringLiteral("ОХРАННЫЙ БЕЗ ЗАДЕРЖКИ"), QString()}));
-    EXPECT_EQ(rows[1].Pair, QStringLiteral("3/4"));
-    EXPECT_EQ(rows[2], (TLoopRow{QStringLiteral(" 3"), QStringLiteral("3/16"),
-                                 QStringLiteral("ОХРАННЫЙ С ЗАДЕРЖКОЙ"), QStringLiteral("20")}));
-
+    // Each list with the index of the current value in it (-1 when the list is empty).
     QStringList list;
+    const auto text = [&list](int first, int count) { return list.mid(first, count).join(u'|'); };
     EXPECT_EQ(Config.FillPartChoices(list, 255), 2);
-    EXPECT_EQ(list, (QStringList{QStringLiteral("  3"), QStringLiteral("  5"),
-                                 QStringLiteral("Любой"), QStringLiteral("Нет")}));
-    EXPECT_EQ(Config.FillPartChoices(list, 5), 1);
-    EXPECT_EQ(Config.FillPartChoices(list, 0), 3);
-    EXPECT_EQ(Config.FillPartChoices(list, 44), 0);
-    TConfig empty;
-    EXPECT_EQ(empty.FillPartChoices(list, 255), 0);
-    EXPECT_EQ(list, QStringList{QStringLiteral("Нет")});
-
+    EXPECT_EQ(text(0, -1), QStringLiteral("  3|  5|Любой|Нет"));
+    EXPECT_EQ((T3{Config.FillPartChoices(list, 5), Config.FillPartChoices(list, 0),
+                  Config.FillPartChoices(list, 44)}),
+              (T3{1, 3, 0}));
+    EXPECT_EQ(TConfig().FillPartChoices(list, 255), 0);
+    EXPECT_EQ(text(0, -1), QStringLiteral("Нет"));
     EXPECT_EQ(Config.FillFreeAddresses(list, 0), 0);
-    EXPECT_EQ(list.first(), QStringLiteral("  7"));
-    EXPECT_EQ(list.size(), 110 - 6);
+    EXPECT_EQ(text(0, 2) + u' ' + QString::number(list.size()), QStringLiteral("  7|  8 104"));
     EXPECT_EQ(Config.FillFreeAddresses(list, 5), 0);
-    EXPECT_EQ(list.first(), QStringLiteral("  5"));
+    EXPECT_EQ(text(0, 2), QStringLiteral("  5|  7"));
     EXPECT_EQ(Config.FillFreeParts(list, 5), 3);
-    EXPECT_EQ(list.mid(0, 5),
-              (QStringList{QStringLiteral("  1"), QStringLiteral("  2"), QStringLiteral("  4"),
-                           QStringLiteral("  5"), QStringLiteral("  6")}));
+    EXPECT_EQ(text(0, 5), QStringLiteral("  1|  2|  4|  5|  6"));
     EXPECT_EQ(Config.FillFreeUsers(list, 111), 107);
-    EXPECT_EQ(list[107], QStringLiteral("111"));
-    EXPECT_EQ(list.size(), 255 - 4 + 1);
-}
+    EXPECT_EQ(text(106, 3) + u' ' + QString::number(list.size()),
+              QStringLiteral("110|111|112 252"));
 
-TEST(Config, FullTablesGiveEmptyChoiceLists)
-{
-    TConfig c;
+    TConfig full;
     for (int u = 1; u <= 255; ++u)
-        AddUser(c, u, 0, 0);
-    QStringList list{QStringLiteral("stale")};
-    EXPECT_EQ(c.FillFreeUsers(list, 0), -1);
+        AddUser(full, u, 0, 0);
+    EXPECT_EQ(full.FillFreeUsers(list, 0), -1);
     EXPECT_TRUE(list.isEmpty());
-    EXPECT_EQ(c.FillFreeUsers(list, 12), 0);
-    EXPECT_EQ(list, QStringList{QStringLiteral(" 12")});
+    EXPECT_EQ(full.FillFreeUsers(list, 12), 0);
+    EXPECT_EQ(text(0, -1), QStringLiteral(" 12"));
 }
 
 TEST_F(Site, FlagsAreClearedTogether)
 {
+    TDevice &d = *Config.Device(2);
     Config.WriteAll = true;
-    Config.Device(2)->MarkDeleted();
-    Config.Device(2)->NewNA = 9;
+    d.MarkDeleted();
+    d.NewNA = 9;
     Panel(Config, 2)->Loop(8)->Changed = true;
     Config.Device(1)->AsRelayDev()->Relay(2)->Changed = true;
-    Config.Device(6)->AsIndicDev()->Indicator(40 - 32)->Changed = true;
+    Config.Device(6)->AsIndicDev()->Indicator(8)->Changed = true;
     Config.Part(5)->MarkDeleted();
     Config.Part(5)->SMS(1)->Changed = true;
     Config.User(1)->MarkDeleted();
     Config.ClearFlags();
-    EXPECT_FALSE(Config.WriteAll);
-    EXPECT_FALSE(Config.Device(2)->Changed || Config.Device(2)->Deleted);
-    EXPECT_EQ(Config.Device(2)->NewNA, 0);
-    EXPECT_FALSE(Panel(Config, 2)->Loop(8)->Changed);
-    EXPECT_FALSE(Config.Device(1)->AsRelayDev()->Relay(2)->Changed);
-    EXPECT_FALSE(Config.Device(6)->AsIndicDev()->Indicator(8)->Changed);
-    EXPECT_FALSE(Config.Part(5)->Changed || Config.Part(5)->Deleted);
+    EXPECT_FALSE(Config.WriteAll || d.Changed || d.Deleted || d.NewNA);
+    EXPECT_FALSE(Panel(Config, 2)->Loop(8)->Changed ||
+                 Config.Device(1)->AsRelayDev()->Relay(2)->Changed ||
+                 Config.Device(6)->AsIndicDev()->Indicator(8)->Changed);
+    EXPECT_FALSE(Config.Part(5)->Changed || Config.Part(5)->Deleted || Config.User(1)->Changed ||
+                 Config.User(1)->Deleted);
     EXPECT_TRUE(Config.Part(5)->SMS(1)->Changed);
-    EXPECT_FALSE(Config.User(1)->Changed || Config.User(1)->Deleted);
 }
 
+// Every code, as sent and behind the address bytes of a reply whose first byte is 0x21.
 TEST(Config, ApplyRecordTakesEachCodeWithItsLogLine)
 {
-    TConfig c;
-    c.ClearAll();
-    TLogRecorder log;
-    c.ApplyRecord(Reply(0x11, {4, 3}), &log);
-    c.ApplyRecord(Reply(0x12, {9, 1, 0x22, 0x21, 0, 0x40, 0, 0, 0, 0, 5, 6}), &log);
-    c.ApplyRecord(Reply(0x10, {2, 103, 0, 0x12, 0x21, 1, 2, 3, 4, 5, 6}), &log);
-    c.ApplyRecord(Reply(0x10, {1, 1, 0, 0x12, 0x21, 9, 9, 9, 9, 9, 9}), &log);
-    c.ApplyRecord(Reply(0x13, {2, 24, 4, 0x03, 2}), &log);
-    c.ApplyRecord(Reply(0x13, {2, 25, 4, 0x03, 2}), &log); // no loop 25: logged, not taken
-    c.ApplyRecord(Reply(0x15, {1, 1, 0x01, 3, 4}), &log);
-    c.ApplyRecord(Reply(0x10, {3, 31, 0, 0, 0, 7, 7, 7, 7, 7, 7, 0x82, 4}), &log);
-    c.ApplyRecord(Reply(0x14, {3, 40, 0x0A, 2}), &log);
-    c.ApplyRecord(Reply(0x18, {4, 2, 0x39, 0x30, 0, 0, 0, 0, 0x40, 0x05}), &log);
-
-    // Ignored without a log line.
-    c.ApplyRecord(Reply(0x13, {1, 1, 4, 3, 2}), &log); // loop for a relay device
-    c.ApplyRecord(Reply(0x13, {0, 1, 4, 3, 2}), &log); // address 0
-    c.ApplyRecord(Reply(0x14, {2, 1, 1, 1}), &log);    // indicator for a panel
-    c.ApplyRecord(Reply(0x15, {99, 1, 1, 1}), &log);   // empty slot
-    c.ApplyRecord(Reply(0x18, {200, 1}), &log);        // partition 200
-    c.ApplyRecord(Reply(0x18, {5, 1}), &log);          // missing partition
-    c.ApplyRecord(Reply(0x10, {111, 1}), &log);        // address above 110
-    c.ApplyRecord(Reply(0x10, {7, 101}), &log);        // code 101 names no model
-    c.ApplyRecord(Reply(0x11, {128, 1}), &log);        // partition 128
-    c.ApplyRecord(Reply(0x12, {0, 1}), &log);          // user 0
-    c.ApplyRecord(Reply(0x16, {1, 1}), &log);
-    c.ApplyRecord(Reply(0x17, {1, 1}), &log);
-    c.ApplyRecord(Reply(0x0F, {1, 1}), &log);
-    c.ApplyRecord(Reply(0x19, {1, 1}), &log);
-
-    EXPECT_EQ(log.Lines, (QStringList{
-                             QStringLiteral("  Раздел №4: OK"),
-                             QStringLiteral("  Пользователь №9: OK"),
-                             QStringLiteral("  ВЕКТ-24Р [2]: OK"),
-                             QStringLiteral("  ЦМ [1]: OK"),
-                             QStringLiteral("    Шлейф №24: OK"),
-                             QStringLiteral("    Шлейф №25: OK"),
-                             QStringLiteral("    Реле №1: OK"),
-                             QStringLiteral("  ИБ-40 [3]: OK"),
-                             QStringLiteral("    Индикатор №40: OK"),
-                             QStringLiteral("    СМС №2: OK"),
-                         }));
-    EXPECT_EQ(c.DeviceCount(), 3);
-    EXPECT_EQ(c.PartCount(), 1);
-    EXPECT_EQ(c.UserCount(), 1);
-    EXPECT_EQ(c.Part(4)->Delay, 30u);
-    EXPECT_EQ(c.Device(2)->ID, QStringLiteral("060504030201"));
-    EXPECT_EQ(c.Device(1)->ID, QStringLiteral("090909090909"));
-    EXPECT_EQ(Panel(c, 2)->Loop(24)->Part, 4);
-    EXPECT_EQ(Panel(c, 2)->Loop(24)->Delay, 20);
-    EXPECT_EQ(c.Device(1)->AsRelayDev()->Relay(1)->Delay, 30);
-    EXPECT_EQ(c.Device(1)->AsRelayDev()->Relay(1)->Device, 4);
-    EXPECT_EQ(c.Device(3)->AsIndicDev()->Mode, 2);
-    EXPECT_EQ(c.Device(3)->AsIndicDev()->Part, 4);
-    EXPECT_EQ(c.Device(3)->AsIndicDev()->Indicator(40)->Shlf, 1);
-    EXPECT_EQ(c.Part(4)->SMS(2)->Phone, QStringLiteral("12345"));
-    EXPECT_EQ(c.Part(4)->SMS(2)->Plus, 1u);
-    EXPECT_EQ(c.User(9)->Pswrd1, QStringLiteral("8482"));
-    // Keys given to devices read from the module do not collide with partitions.
-    EXPECT_NE(c.Device(2)->KeyDB, c.Part(4)->KeyDB);
-    EXPECT_EQ(c.FindByKeyDB(c.Part(4)->KeyDB), 114);
+    const std::tuple<std::uint8_t, TVec, const char *> records[] = {
+        {0x11, {4, 3}, "  Раздел №4: OK"},
+        {0x12, {9, 1, 0x22, 0x21, 0, 0x40, 0, 0, 0, 0, 5, 6}, "  Пользователь №9: OK"},
+        {0x10, {2, 103, 0, 0x12, 0x21, 1, 2, 3, 4, 5, 6}, "  ВЕКТ-24Р [2]: OK"},
+        {0x10, {1, 1, 0, 0x12, 0x21, 9, 9, 9, 9, 9, 9}, "  ЦМ [1]: OK"},
+        {0x13, {2, 24, 4, 0x03, 2}, "    Шлейф №24: OK"},
+        {0x13, {2, 25, 4, 0x03, 2}, "    Шлейф №25: OK"}, // no loop 25: logged only
+        {0x15, {1, 1, 0x01, 3, 4}, "    Реле №1: OK"},
+        {0x10, {3, 31, 0, 0, 0, 7, 7, 7, 7, 7, 7, 0x82, 4}, "  ИБ-40 [3]: OK"},
+        {0x14, {3, 40, 0x0A, 2}, "    Индикатор №40: OK"},
+        {0x18, {4, 2, 0x39, 0x30, 0, 0, 0, 0, 0x40, 0x05}, "    СМС №2: OK"},
+        {0x10, {7, 10, 0, 0, 0, 8, 8, 8, 8, 8, 8, 0x04, 0x02}, "  КП [7]: OK"},
+        // Ignored without a log line.
+        {0x13, {1, 1, 4, 3, 2}, nullptr}, // loop for a relay device
+        {0x13, {0, 1, 4, 3, 2}, nullptr}, // address 0
+        {0x14, {2, 1, 1, 1}, nullptr},    // indicator for a panel
+        {0x15, {99, 1, 1, 1}, nullptr},   // empty slot
+        {0x18, {200, 1}, nullptr},        // partition 200
+        {0x18, {5, 1}, nullptr},          // missing partition
+        {0x10, {111, 1}, nullptr},        // address above 110
+        {0x10, {8, 101}, nullptr},        // code 101 names no model
+        {0x11, {128, 1}, nullptr},        // partition 128
+        {0x12, {0, 1}, nullptr},          // user 0
+        {0x0F, {1, 1}, nullptr},
+        {0x16, {1, 1}, nullptr},
+        {0x17, {1, 1}, nullptr},
+        {0x19, {1, 1}, nullptr},
+    };
+    for (const bool addressed : {false, true}) {
+        TConfig c;
+        c.ClearAll();
+        TLogRecorder log;
+        QStringList expected;
+        for (const auto &[code, data, line] : records) {
+            c.ApplyRecord(Reply(code, data, addressed), &log);
+            if (line)
+                expected << QString::fromUtf8(line);
+        }
+        EXPECT_EQ(log.Lines, expected);
+        EXPECT_EQ((T3{c.DeviceCount(), c.PartCount(), c.UserCount()}), (T3{4, 1, 1}));
+        EXPECT_EQ(c.Device(2)->ID + u' ' + c.Device(1)->ID,
+                  QStringLiteral("060504030201 090909090909"));
+        EXPECT_EQ((T2{Panel(c, 2)->Loop(24)->Part, Panel(c, 2)->Loop(24)->Delay}), (T2{4, 20}));
+        const TRelay &relay = *c.Device(1)->AsRelayDev()->Relay(1);
+        EXPECT_EQ((T3{relay.Mode, relay.Delay, relay.Device}), (T3{1, 30, 4}));
+        const TIndicDev &ib = *c.Device(3)->AsIndicDev();
+        EXPECT_EQ((T3{ib.Mode, ib.Part, ib.Indicator(40)->Shlf}), (T3{2, 4, 1}));
+        EXPECT_EQ((T2{c.Device(7)->AsKP()->Part, c.Device(7)->AsKP()->Sound}), (T2{4, 2}));
+        EXPECT_EQ(c.Part(4)->SMS(2)->Phone + u' ' + c.User(9)->Pswrd1,
+                  QStringLiteral("12345 8482"));
+        // Keys given to devices read from the module do not collide with partitions.
+        EXPECT_NE(c.Device(2)->KeyDB, c.Part(4)->KeyDB);
+        EXPECT_EQ(c.FindByKeyDB(c.Part(4)->KeyDB), 114);
+    }
 }
 
 // Whatever records arrive, cut short or with any byte values, nothing is read or written
@@ -472,7 +430,7 @@ TEST(Config, ApplyRecordSurvivesArbitraryRecords)
         // Mostly addresses and numbers that exist, so the readers run.
         if (!data.empty() && round % 2 == 0)
             data[0] = static_cast<std::uint8_t>(1 + small(rng) % 8);
-        c.ApplyRecord(Reply(static_cast<std::uint8_t>(code(rng)), data),
+        c.ApplyRecord(Reply(static_cast<std::uint8_t>(code(rng)), data, round % 7 == 0),
                       round % 5 ? &log : nullptr);
     }
     EXPECT_LE(c.DeviceCount(), 110);

@@ -1,3 +1,5 @@
+// Configuration files. Damaged files are tried in tDamagedFiles.cpp.
+
 #include "storage/uDB.h"
 
 #include "model/uConfig.h"
@@ -12,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
+#include <tuple>
 
 namespace {
 
@@ -31,9 +33,9 @@ struct Database : testing::Test {
     }
 
     // A fresh copy of the template with the given statements run on it.
-    void MakeFile(const QStringList &statements)
+    void MakeFile(const QStringList &statements, const QString &from = QString())
     {
-        ASSERT_TRUE(CopyFileOver(Template, Path));
+        ASSERT_TRUE(CopyFileOver(from.isEmpty() ? Template : from, Path));
         TSqlConnection db;
         ASSERT_TRUE(db.Open(Path));
         for (const QString &sql : statements)
@@ -47,11 +49,13 @@ struct Database : testing::Test {
         return db.Connect(Path) && db.LoadConfig();
     }
 
-    int Rows(const QString &table)
+    int Rows(const char *table)
     {
         TSqlConnection db;
         TSqlQuery q;
-        return db.Open(Path) && q.Open(db, QStringLiteral("SELECT * FROM [") + table + u']')
+        return db.Open(Path) &&
+                       q.Open(db,
+                              QStringLiteral("SELECT * FROM [%1]").arg(QString::fromUtf8(table)))
                    ? q.RecordCount()
                    : -1;
     }
@@ -80,13 +84,15 @@ TEST_F(Database, EveryKindOfObjectRoundTrips)
     Log.Lines.clear();
     ASSERT_TRUE(Load(loaded));
     EXPECT_EQ(ConfigDifferences(saved, loaded), QStringList());
+    loaded.Device(6)->AsVEKT()->Loop(24)->Flags = 0; // and the comparison sees a change
+    EXPECT_EQ(ConfigDifferences(saved, loaded),
+              QStringList{QStringLiteral("device 6 loop 24 Flags: 6 / 0")});
     EXPECT_EQ(Progress.Position, Progress.Max);
     EXPECT_EQ(Log.Lines.first(), QStringLiteral("Загрузка конфигурации из БД..."));
     EXPECT_TRUE(Log.Lines.contains(QStringLiteral("  ИБ-40 [12]: OK")));
     EXPECT_TRUE(Log.Lines.contains(QStringLiteral("    Индикатор40: OK")));
     // What the file does not keep comes back as a new object has it.
     EXPECT_FALSE(loaded.Device(2)->Changed);
-    EXPECT_FALSE(loaded.WriteAll);
 
     TDBConfig db(nullptr, nullptr);
     ASSERT_TRUE(db.Connect(Path));
@@ -98,20 +104,16 @@ TEST_F(Database, FreshConfigurationWritesModuleAndAdministratorOnly)
 {
     TConfig fresh;
     ASSERT_EQ(SaveConfigFile(fresh, Path, Template, nullptr, nullptr), TSaveResult::Saved);
-    EXPECT_EQ(Rows(QStringLiteral("Device")), 1);
-    EXPECT_EQ(Rows(QStringLiteral("RelayDev")), 1);
-    EXPECT_EQ(Rows(QStringLiteral("Relay")), 3);
-    EXPECT_EQ(Rows(QStringLiteral("User")), 1);
-    EXPECT_EQ(Rows(QStringLiteral("Part")), 0);
-    EXPECT_EQ(Rows(QStringLiteral("SMS")), 0);
-
+    EXPECT_EQ((std::vector<int>{Rows("Device"), Rows("RelayDev"), Rows("Relay"), Rows("User"),
+                                Rows("Part"), Rows("SMS")}),
+              (std::vector<int>{1, 1, 3, 1, 0, 0}));
     // The administrator's row alone can be rewritten.
     fresh.User(111)->Pswrd1 = QStringLiteral("0007");
     TDBConfig db(&fresh, nullptr);
     ASSERT_TRUE(db.Connect(Path));
     EXPECT_TRUE(db.SaveAdminUser());
     EXPECT_EQ(db.ReadAdminPassword(), QStringLiteral("0007"));
-    EXPECT_EQ(Rows(QStringLiteral("User")), 1);
+    EXPECT_EQ(Rows("User"), 1);
 }
 
 TEST_F(Database, LoadPassesOverRowsThatPointNowhere)
@@ -132,8 +134,7 @@ TEST_F(Database, LoadPassesOverRowsThatPointNowhere)
         QStringLiteral("INSERT INTO [Shleif] VALUES (9, 1, 2, 0, 0, 2)"), // no panel at 9
         QStringLiteral("INSERT INTO [Device] VALUES (4, 'D', 'd4', 'ВЕКТ-9', '', '', 0)"),
         QStringLiteral("INSERT INTO [VEKT] VALUES (4)"),
-        QStringLiteral(
-            "INSERT INTO [Device] VALUES (5, 'E', 'd5', 'КП', '', '', 0)"), // no kind row
+        QStringLiteral("INSERT INTO [Device] VALUES (5, 'E', 'd5', 'КП', '', '', 0)"), // no KP row
         QStringLiteral("INSERT INTO [Device] VALUES (6, 'F', 'd6', 'ВЕКТ-8', '', '', 0)"),
         QStringLiteral("INSERT INTO [VEKT] VALUES (6)"),
         QStringLiteral("INSERT INTO [Shleif] VALUES (6, 1, 'fire', 0, 0, 2)"), // text for a type
@@ -146,77 +147,27 @@ TEST_F(Database, LoadPassesOverRowsThatPointNowhere)
     TConfig c;
     ASSERT_TRUE(Load(c));
     EXPECT_EQ(c.PartCount(), 1);
-    EXPECT_EQ(c.Part(2)->Delay, 30u);
-    EXPECT_EQ(c.Part(2)->SMS(3)->Type, 0u);
-    EXPECT_EQ(c.Part(2)->SMS(3)->Code, 0u);
-    EXPECT_EQ(c.Part(2)->SMS(3)->Plus, 7u);
-
+    const TSMS &sms = *c.Part(2)->SMS(3);
+    EXPECT_EQ((std::tuple{c.Part(2)->Delay, sms.Type, sms.Code, sms.Plus}),
+              (std::tuple{30u, 0u, 0u, 7u}));
     const TRelayDev *cm = c.Device(1)->AsRelayDev();
-    EXPECT_EQ(cm->Relay(1)->Mode, 0);
-    EXPECT_EQ(cm->Relay(2)->Mode, 0);
-    EXPECT_EQ(cm->Relay(3)->Delay, 14);
-    EXPECT_EQ(c.Device(3)->AsIndicDev()->Indicator(1)->Mode, 0);
-    EXPECT_EQ(c.Device(4), nullptr);
-    EXPECT_EQ(c.Device(5), nullptr);
-    EXPECT_EQ(c.Device(6)->AsVEKT()->Loop(1)->Part, 0);
-    EXPECT_EQ(c.Device(6)->AsVEKT()->Loop(2)->Delay, 1);
-
-    EXPECT_EQ(c.User(5)->Part1, 255u);
-    EXPECT_EQ(c.User(5)->Part2, 0u);
-    EXPECT_EQ(c.User(6)->Part1, 0u);
-    EXPECT_EQ(c.User(6)->Part2, 0u);
-    EXPECT_EQ(c.User(6)->Type, 0u);
-    EXPECT_EQ(c.User(7)->Part2, 2u);
+    EXPECT_EQ((std::vector<int>{cm->Relay(1)->Mode, cm->Relay(2)->Mode, cm->Relay(3)->Delay,
+                                c.Device(3)->AsIndicDev()->Indicator(1)->Mode,
+                                c.Device(6)->AsVEKT()->Loop(1)->Part,
+                                c.Device(6)->AsVEKT()->Loop(2)->Delay}),
+              (std::vector<int>{0, 0, 14, 0, 0, 1}));
+    EXPECT_TRUE(!c.Device(4) && !c.Device(5));
+    EXPECT_EQ((std::vector<unsigned>{c.User(5)->Part1, c.User(5)->Part2, c.User(6)->Part1,
+                                     c.User(6)->Part2, c.User(6)->Type, c.User(7)->Part2}),
+              (std::vector<unsigned>{255, 0, 0, 0, 0, 2}));
     EXPECT_EQ(c.UserCount(), 4); // 5, 6, 7 and the fresh container's administrator
-
-    const QStringList expected{
-        QStringLiteral("  2: OK"),           QStringLiteral("    СМС3: OK"),
-        QStringLiteral("    Реле1: OK"),     QStringLiteral("    Реле2: OK"),
-        QStringLiteral("    Реле3: OK"),     QStringLiteral("  ВЕКТ-9 [4]: Error"),
-        QStringLiteral("    Шлейф1: Error"), QStringLiteral("    Шлейф2: OK"),
-    };
-    for (const QString &line : expected)
-        EXPECT_TRUE(Log.Lines.contains(line)) << line.toStdString();
+    for (const char *line :
+         {"  2: OK", "    СМС3: OK", "    Реле1: OK", "    Реле2: OK", "    Реле3: OK",
+          "  ВЕКТ-9 [4]: Error", "    Шлейф1: Error", "    Шлейф2: OK"})
+        EXPECT_TRUE(Log.Lines.contains(QString::fromUtf8(line))) << line;
     EXPECT_FALSE(Log.Lines.contains(QStringLiteral("    Индикатор1: OK")));
     // Every row steps the bar but the device row without a kind row, which no query meets.
     EXPECT_EQ(Progress.Position, Progress.Max - 1);
-}
-
-TEST_F(Database, MissingTablesAndForeignFiles)
-{
-    MakeFile({QStringLiteral("DROP TABLE [Indicator]")});
-    TConfig c;
-    EXPECT_TRUE(Load(c));
-    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("  Не удалось открыть таблицу Indicator")));
-
-    MakeFile({QStringLiteral("DROP TABLE [User]")});
-    EXPECT_FALSE(Load(c));
-    EXPECT_EQ(Log.Lines.last(), QStringLiteral("Не удалось открыть таблицу User"));
-
-    MakeFile({QStringLiteral("DROP TABLE [KP]")});
-    EXPECT_TRUE(Load(c));
-    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("Не удалось открыть таблицы Device и KP")));
-
-    // An SQLite file of another program opens, but holds none of the tables.
-    TSqlConnection other;
-    WriteText(Path, QString());
-    QFile::remove(Path);
-    {
-        QFile f(Path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
-    ASSERT_TRUE(other.Open(Path));
-    ASSERT_TRUE(other.Execute(QStringLiteral("CREATE TABLE notes (x TEXT)")));
-    other.Close();
-    EXPECT_FALSE(Load(c));
-    EXPECT_EQ(Log.Lines.last(), QStringLiteral("Не удалось открыть таблицу Part"));
-
-    TDBConfig db(&c, nullptr);
-    EXPECT_FALSE(db.Connect(Dir.filePath(QStringLiteral("missing.cfg"))));
-    EXPECT_FALSE(QFile::exists(Dir.filePath(QStringLiteral("missing.cfg"))));
-    WriteText(Path, QStringLiteral("this is not a database, just some text"));
-    EXPECT_FALSE(db.Connect(Path));
-    EXPECT_EQ(db.ReadModuleID(), QString());
 }
 
 // Old files lack the column of the "two loops" option; they load with the option off.
@@ -231,19 +182,45 @@ TEST_F(Database, FilesWithoutTheTwoLoopsColumnLoad)
               QStringLiteral("INSERT INTO [Relay] VALUES (1, 1, 5, 2, 3, 40)")});
     TConfig c;
     ASSERT_TRUE(Load(c));
-    const TRelay *r = c.Device(1)->AsRelayDev()->Relay(1);
-    EXPECT_EQ(r->Mode, TRelay::ModeASPT);
-    EXPECT_EQ(r->Shlf, 3);
-    EXPECT_EQ(r->Delay, 40);
-    EXPECT_EQ(r->TwoShlf, 0);
+    const TRelay &r = *c.Device(1)->AsRelayDev()->Relay(1);
+    EXPECT_EQ((std::vector<int>{r.Mode, r.Shlf, r.Delay, r.TwoShlf}),
+              (std::vector<int>{TRelay::ModeASPT, 3, 40, 0}));
+}
+
+TEST_F(Database, MissingTablesAndForeignFiles)
+{
+    MakeFile({QStringLiteral("DROP TABLE [Indicator]")});
+    TConfig c;
+    EXPECT_TRUE(Load(c));
+    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("  Не удалось открыть таблицу Indicator")));
+    MakeFile({QStringLiteral("DROP TABLE [User]")});
+    EXPECT_FALSE(Load(c));
+    EXPECT_EQ(Log.Lines.last(), QStringLiteral("Не удалось открыть таблицу User"));
+    MakeFile({QStringLiteral("DROP TABLE [KP]")});
+    EXPECT_TRUE(Load(c));
+    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("Не удалось открыть таблицы Device и KP")));
+
+    // An SQLite file of another program opens, but holds none of the tables.
+    const QString empty = Dir.filePath(QStringLiteral("empty"));
+    WriteText(empty, QString());
+    MakeFile({QStringLiteral("CREATE TABLE notes (x TEXT)")}, empty);
+    EXPECT_FALSE(Load(c));
+    EXPECT_EQ(Log.Lines.last(), QStringLiteral("Не удалось открыть таблицу Part"));
+
+    TDBConfig db(&c, nullptr);
+    EXPECT_FALSE(db.Connect(Dir.filePath(QStringLiteral("missing.cfg"))));
+    EXPECT_FALSE(QFile::exists(Dir.filePath(QStringLiteral("missing.cfg"))));
+    WriteText(Path, QStringLiteral("this is not a database, just some text"));
+    EXPECT_FALSE(db.Connect(Path));
+    EXPECT_EQ(db.ReadModuleID(), QString());
 }
 
 // A save that cannot be completed leaves the file that was there byte for byte.
 TEST_F(Database, FailedSaveKeepsThePreviousFile)
 {
-    TConfig first;
-    FillEveryKind(first);
-    ASSERT_EQ(SaveConfigFile(first, Path, Template, nullptr, nullptr), TSaveResult::Saved);
+    TConfig config;
+    FillEveryKind(config);
+    ASSERT_EQ(SaveConfigFile(config, Path, Template, nullptr, nullptr), TSaveResult::Saved);
     const QByteArray before = Bytes(Path);
 
     // A template whose [User] table refuses rows after the first few fails halfway.
@@ -256,50 +233,37 @@ TEST_F(Database, FailedSaveKeepsThePreviousFile)
             QStringLiteral("CREATE TRIGGER stop BEFORE INSERT ON [User] WHEN NEW.Num > 100 "
                            "BEGIN SELECT RAISE(ABORT, 'disk full'); END")));
     }
-    TConfig second;
-    FillEveryKind(second);
-    second.Part(1)->KeyDB = QStringLiteral("changed");
+    config.Part(1)->KeyDB = QStringLiteral("changed");
     Log.Lines.clear();
-    EXPECT_EQ(SaveConfigFile(second, Path, broken, &Log, nullptr), TSaveResult::NotWritten);
+    EXPECT_EQ(SaveConfigFile(config, Path, broken, &Log, nullptr), TSaveResult::NotWritten);
     EXPECT_TRUE(Log.Lines.contains(QStringLiteral("  111: Error")));
     EXPECT_TRUE(Log.Lines.contains(QStringLiteral("  3: OK")));
     EXPECT_EQ(Bytes(Path), before);
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no leftovers
 
-    EXPECT_EQ(
-        SaveConfigFile(second, Path, Dir.filePath(QStringLiteral("none.md_")), nullptr, nullptr),
-        TSaveResult::NoTemplate);
+    const QString none = Dir.filePath(QStringLiteral("none.md_"));
+    EXPECT_EQ(SaveConfigFile(config, Path, none, nullptr, nullptr), TSaveResult::NoTemplate);
     WriteText(broken, QStringLiteral("not a database"));
-    EXPECT_EQ(SaveConfigFile(second, Path, broken, nullptr, nullptr), TSaveResult::CannotOpen);
-    EXPECT_EQ(SaveConfigFile(second, Dir.filePath(QStringLiteral("no/such/dir.cfg")), Template,
-                             nullptr, nullptr),
-              TSaveResult::CannotCreate);
+    EXPECT_EQ(SaveConfigFile(config, Path, broken, nullptr, nullptr), TSaveResult::CannotOpen);
+    const QString noDir = Dir.filePath(QStringLiteral("no/such/dir.cfg"));
+    EXPECT_EQ(SaveConfigFile(config, noDir, Template, nullptr, nullptr), TSaveResult::CannotCreate);
     EXPECT_EQ(Bytes(Path), before);
 }
 
-// Damaged files load what can be read and never crash: truncated copies and flipped bytes.
-TEST_F(Database, DamagedFilesNeverCrash)
+TEST_F(Database, CopyFileOverReplacesOrLeavesAlone)
 {
-    TConfig saved;
-    FillEveryKind(saved);
-    ASSERT_EQ(SaveConfigFile(saved, Path, Template, nullptr, nullptr), TSaveResult::Saved);
-    const QByteArray good = Bytes(Path);
-    std::mt19937 rng(42);
-    for (int round = 0; round < 60; ++round) {
-        QByteArray bad = good;
-        if (round % 3 == 0)
-            bad.truncate(static_cast<qsizetype>(rng() % good.size()));
-        for (int flips = 0; flips < 1 + round % 8; ++flips)
-            if (!bad.isEmpty())
-                bad[static_cast<qsizetype>(rng() % bad.size())] = static_cast<char>(rng());
-        QFile f(Path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bad);
-        f.close();
-        TConfig c;
-        TDBConfig db(&c, nullptr);
-        if (db.Connect(Path))
-            db.LoadConfig();
-        EXPECT_LE(c.DeviceCount(), TConfig::MaxAddress);
-    }
+    const QString source = Dir.filePath(QStringLiteral("big"));
+    QByteArray big(300000, '\0');
+    for (int i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 7);
+    QFile s(source);
+    ASSERT_TRUE(s.open(QIODevice::WriteOnly) && s.write(big) == big.size());
+    s.close();
+    WriteText(Path, QStringLiteral("old"));
+    ASSERT_TRUE(CopyFileOver(source, Path));
+    EXPECT_EQ(Bytes(Path), big);
+    WriteText(Path, QStringLiteral("old"));
+    EXPECT_FALSE(CopyFileOver(Dir.filePath(QStringLiteral("missing")), Path));
+    EXPECT_EQ(ReadText(Path), QStringLiteral("old"));
+    EXPECT_FALSE(CopyFileOver(source, Path + QStringLiteral("/inside")));
 }

@@ -1,9 +1,13 @@
+// The INI file and what the program keeps in it: the catalogue of configuration files and the
+// link settings.
+
 #include "storage/uIniFile.h"
 
+#include "link/uOptnLink.h"
+#include "storage/uCatalog.h"
 #include "support/uTestSupport.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -14,51 +18,44 @@ namespace {
 struct IniFile : testing::Test {
     QTemporaryDir Dir;
     QString Path = Dir.filePath(QStringLiteral("lorim-config.ini"));
+    TMessageRecorder Messages;
+
+    QString Read(const char *section, const char *key, const char *def = "") const
+    {
+        return TIniFile(Path).ReadString(QString::fromUtf8(section), QString::fromUtf8(key),
+                                         QString::fromUtf8(def));
+    }
 };
 
 } // namespace
 
 TEST_F(IniFile, ValuesAreTakenAsTheyStand)
 {
-    WriteText(Path, QStringLiteral("; comment=1\n"
-                                   "[Config]\n"
-                                   "Path1=C:\\Data\\site.cfg\n"
-                                   "Name1= Офис, склад; \"главный\" \n"
-                                   "  count = 3\n"
-                                   "Eq=a=b\n"
-                                   ";Note1=hidden\n"
-                                   "Name1=second\n"));
-    const TIniFile ini(Path);
-    EXPECT_EQ(ini.ReadString(QStringLiteral("config"), QStringLiteral("PATH1"), QString()),
-              QStringLiteral("C:\\Data\\site.cfg"));
-    EXPECT_EQ(ini.ReadString(QStringLiteral("Config"), QStringLiteral("Name1"), QString()),
-              QStringLiteral(" Офис, склад; \"главный\" "));
-    EXPECT_EQ(ini.ReadInteger(QStringLiteral("Config"), QStringLiteral("Count"), 0), 3);
-    EXPECT_EQ(ini.ReadString(QStringLiteral("Config"), QStringLiteral("Eq"), QString()),
-              QStringLiteral("a=b"));
-    EXPECT_EQ(
-        ini.ReadString(QStringLiteral("Config"), QStringLiteral("Note1"), QStringLiteral("d")),
-        QStringLiteral("d"));
-    EXPECT_EQ(ini.ReadString(QStringLiteral("Link"), QStringLiteral("Count"), QStringLiteral("d")),
-              QStringLiteral("d"));
+    WriteText(Path, QStringLiteral("; comment=1\n[Config]\nPath1=C:\\Data\\site.cfg\n"
+                                   "Name1= Офис, склад; \"главный\" \n  count = 3\nEq=a=b\n"
+                                   ";Note1=hidden\nName1=second\n"));
+    EXPECT_EQ(Read("config", "PATH1"), QStringLiteral("C:\\Data\\site.cfg"));
+    EXPECT_EQ(Read("Config", "Name1"), QStringLiteral(" Офис, склад; \"главный\" "));
+    EXPECT_EQ(TIniFile(Path).ReadInteger(QStringLiteral("Config"), QStringLiteral("Count"), 0), 3);
+    EXPECT_EQ(Read("Config", "Eq"), QStringLiteral("a=b"));
+    EXPECT_EQ(Read("Config", "Note1", "d"), QStringLiteral("d"));
+    EXPECT_EQ(Read("Link", "Count", "d"), QStringLiteral("d"));
 }
 
 TEST_F(IniFile, ReplacingASectionKeepsTheRestInPlace)
 {
-    WriteText(Path, QStringLiteral("; made by hand\r\n"
-                                   "[First]\r\nA=1\r\n\r\n"
-                                   "[link]\r\nType=1\r\nOld=x\r\n\r\n"
-                                   "[Last]\r\n; keep me\r\nB=2\r\n"));
+    WriteText(Path,
+              QStringLiteral("; made by hand\r\n[First]\r\nA=1\r\n\r\n"
+                             "[link]\r\nType=1\r\nOld=x\r\n\r\n[Last]\r\n; keep me\r\nB=2\r\n"));
     TIniFile ini(Path);
     ini.ReplaceSection(QStringLiteral("Link"),
                        {{QStringLiteral("Type"), QStringLiteral("0")},
                         {QStringLiteral("IP"), QStringLiteral("10.0.0.5")}});
     ASSERT_TRUE(ini.Save());
-    EXPECT_EQ(ReadText(Path), QStringLiteral("; made by hand\r\n"
-                                             "[First]\r\nA=1\r\n\r\n"
-                                             "[Link]\r\nType=0\r\nIP=10.0.0.5\r\n\r\n"
-                                             "[Last]\r\n; keep me\r\nB=2\r\n"));
-
+    EXPECT_EQ(
+        ReadText(Path),
+        QStringLiteral("; made by hand\r\n[First]\r\nA=1\r\n\r\n"
+                       "[Link]\r\nType=0\r\nIP=10.0.0.5\r\n\r\n[Last]\r\n; keep me\r\nB=2\r\n"));
     // A new section goes to the end, after a blank line.
     ini.ReplaceSection(QStringLiteral("Config"), {{QStringLiteral("Count"), QStringLiteral("0")}});
     ASSERT_TRUE(ini.Save());
@@ -68,11 +65,8 @@ TEST_F(IniFile, ReplacingASectionKeepsTheRestInPlace)
 TEST_F(IniFile, RepeatedSectionsCollapseIntoOne)
 {
     WriteText(Path, QStringLiteral("[A]\nx=1\n[B]\ny=2\n[a]\nx=3\nz=4\n"));
+    EXPECT_EQ(Read("A", "x") + Read("A", "z"), QStringLiteral("14"));
     TIniFile ini(Path);
-    EXPECT_EQ(ini.ReadString(QStringLiteral("A"), QStringLiteral("x"), QString()),
-              QStringLiteral("1"));
-    EXPECT_EQ(ini.ReadString(QStringLiteral("A"), QStringLiteral("z"), QString()),
-              QStringLiteral("4"));
     ini.ReplaceSection(QStringLiteral("A"), {{QStringLiteral("k"), QStringLiteral("v")}});
     ASSERT_TRUE(ini.Save());
     EXPECT_EQ(ReadText(Path), QStringLiteral("[A]\nk=v\n[B]\ny=2\n"));
@@ -84,29 +78,125 @@ TEST_F(IniFile, LineBreaksInValuesCannotInjectKeys)
     ini.ReplaceSection(QStringLiteral("Config"),
                        {{QStringLiteral("Note1"), QStringLiteral("a\nPath9=evil\r\nb")}});
     ASSERT_TRUE(ini.Save());
-    const TIniFile back(Path);
-    EXPECT_EQ(back.ReadString(QStringLiteral("Config"), QStringLiteral("Note1"), QString()),
-              QStringLiteral("a Path9=evil  b"));
-    EXPECT_TRUE(
-        back.ReadString(QStringLiteral("Config"), QStringLiteral("Path9"), QString()).isEmpty());
+    EXPECT_EQ(Read("Config", "Note1"), QStringLiteral("a Path9=evil  b"));
+    EXPECT_TRUE(Read("Config", "Path9").isEmpty());
 }
 
-TEST_F(IniFile, UnwritableFileIsReportedAndLeftAlone)
+// Every writer of the file reports a failure and leaves what is there alone.
+TEST_F(IniFile, WriteFailuresAreReported)
 {
     WriteText(Dir.filePath(QStringLiteral("blocker")), QStringLiteral("x"));
-    TIniFile ini(Dir.filePath(QStringLiteral("blocker/sub/lorim.ini")));
+    const QString path = Dir.filePath(QStringLiteral("blocker/sub/lorim.ini"));
+    TIniFile ini(path);
     ini.ReplaceSection(QStringLiteral("Link"), {{QStringLiteral("Type"), QStringLiteral("1")}});
-    TMessageRecorder messages;
-    EXPECT_FALSE(ini.Save(messages));
-    EXPECT_EQ(messages.Messages, QStringList{QStringLiteral("Ошибка записи в ini-файл")});
+    EXPECT_FALSE(ini.Save(Messages));
+    EXPECT_FALSE(SaveCatalog(path, {}, Messages));
+    EXPECT_FALSE(SaveLinkSettings(path, TOptnLink{}, Messages));
+    EXPECT_EQ(Messages.Messages, QStringList(3, QStringLiteral("Ошибка записи в ini-файл")));
     EXPECT_EQ(ReadText(Dir.filePath(QStringLiteral("blocker"))), QStringLiteral("x"));
 }
 
-TEST_F(IniFile, LivesBesideTheExecutableOrInTheUserFolder)
+TEST_F(IniFile, CatalogueDropsEmptyPathsAndRenumbers)
+{
+    WriteText(Path, QStringLiteral("[Link]\nType=1\n\n[Config]\nCount=3\n"
+                                   "Path1=/a.cfg\nName1=A\nNote1=first\n"
+                                   "Path2=\nName2=B\nNote2=gone\n"
+                                   "Path3=  /c d.cfg  \nName3= C \nNote3=third\n"
+                                   "Path4=/beyond-count.cfg\n"));
+    const TCatalog entries = LoadCatalog(Path);
+    // Paths are trimmed, names and descriptions are not.
+    EXPECT_EQ(
+        entries,
+        (TCatalog{{QStringLiteral("A"), QStringLiteral("first"), QStringLiteral("/a.cfg")},
+                  {QStringLiteral(" C "), QStringLiteral("third"), QStringLiteral("/c d.cfg")}}));
+    ASSERT_TRUE(SaveCatalog(Path, entries, Messages));
+    EXPECT_EQ(ReadText(Path), QStringLiteral("[Link]\nType=1\n\n[Config]\nCount=2\n"
+                                             "Path1=/a.cfg\nName1=A\nNote1=first\n"
+                                             "Path2=/c d.cfg\nName2= C \nNote2=third\n"));
+}
+
+TEST_F(IniFile, CatalogueTextsRoundTripUnchanged)
+{
+    const TCatalog entries{
+        {QStringLiteral("Объект №1, корпус \"Б\"; этаж 2"),
+         QStringLiteral("пожарная, охранная; \\ ок"),
+         QStringLiteral("C:\\Конфиг\\site, main;1.cfg")},
+        {QStringLiteral("=x="), QString(), QStringLiteral("/home/user/dir with spaces/b.cfg")},
+    };
+    ASSERT_TRUE(SaveCatalog(Path, entries, Messages));
+    EXPECT_EQ(LoadCatalog(Path), entries);
+    QStringList paths{QStringLiteral("kept")};
+    ReadCatalogPaths(Path, paths);
+    EXPECT_EQ(paths, (QStringList{QStringLiteral("kept"), entries[0].Path, entries[1].Path}));
+}
+
+TEST_F(IniFile, CatalogueOfMissingOrOddSectionsIsEmpty)
+{
+    QStringList paths;
+    ReadCatalogPaths(Path, paths);
+    EXPECT_TRUE(paths.isEmpty());
+    for (const char *text : {"[Link]\nType=1\n", "[Config]\nCount=many\nPath1=/a.cfg\n",
+                             "[Config]\nCount=-5\nPath1=/a.cfg\n", "[Config]\nPath1=   \n"}) {
+        WriteText(Path, QString::fromUtf8(text));
+        ReadCatalogPaths(Path, paths);
+        EXPECT_TRUE(paths.isEmpty() && LoadCatalog(Path).isEmpty()) << text;
+    }
+    // A huge count is read quickly; only the stored entries come back.
+    WriteText(Path, QStringLiteral("[Config]\nCount=2147483647\nPath7=/g.cfg\n"));
+    ASSERT_EQ(LoadCatalog(Path).size(), 1);
+    EXPECT_EQ(LoadCatalog(Path)[0].Path, QStringLiteral("/g.cfg"));
+}
+
+// The INI file beside the executable, or in the user's folder; AppDir ends in one separator.
+TEST_F(IniFile, WhereFilesLive)
 {
     const QString exe = Dir.filePath(QStringLiteral("lorim-config"));
     EXPECT_EQ(IniPathFor(exe), exe + QStringLiteral(".ini"));
     EXPECT_EQ(IniPathFor(QStringLiteral("/nonexistent-folder/lorim-config")),
               QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                   QStringLiteral("/lorim-config.ini"));
+    for (const char16_t *folder : {u"/opt/lorim", u"/opt/lorim/"}) {
+        SetAppDir(QString::fromUtf16(folder));
+        EXPECT_EQ(AppDir, QStringLiteral("/opt/lorim") + QDir::separator());
+    }
+    InitAppDir();
+    EXPECT_TRUE(AppDir.endsWith(QDir::separator()) && QDir(AppDir).exists());
+}
+
+// Without a file, and for values that are no numbers or out of range, the defaults.
+TEST_F(IniFile, LinkSettingsDefaults)
+{
+    const TOptnLink defaults{0, QStringLiteral("COM1"), 57600, QString(), 10001};
+    EXPECT_EQ(LoadLinkSettings(Path), defaults);
+    for (const char *text : {"[Link]\nType=UDP\nCOMSpeed=fast\nPort=70000\n",
+                             "[Link]\nType=2\nCOMSpeed=-1\nPort=0\n"}) {
+        WriteText(Path, QString::fromUtf8(text));
+        EXPECT_EQ(LoadLinkSettings(Path), defaults) << text;
+    }
+}
+
+TEST_F(IniFile, LinkSettingsRoundTripKeepingOtherSections)
+{
+    WriteText(Path, QStringLiteral("[Config]\nCount=1\nPath1=/data/офис.cfg\n"));
+    const TOptnLink link{1, QStringLiteral("/dev/ttyUSB0"), 9600, QStringLiteral(" 10.0.0.1"),
+                         4001};
+    ASSERT_TRUE(SaveLinkSettings(Path, link, Messages));
+    EXPECT_EQ(LoadLinkSettings(Path), link);
+    EXPECT_TRUE(Messages.Messages.isEmpty());
+    EXPECT_EQ(ReadText(Path), QStringLiteral("[Config]\nCount=1\nPath1=/data/офис.cfg\n\n"
+                                             "[Link]\nType=1\nCOMPort=/dev/ttyUSB0\nCOMSpeed=9600\n"
+                                             "IP= 10.0.0.1\nPort=4001\n"));
+}
+
+TEST(UdpAddress, AddressAndOptionalPort)
+{
+    QString address;
+    int port = 10001;
+    ASSERT_TRUE(ParseUdpAddress(QStringLiteral("192.168.0.7"), address, port));
+    EXPECT_EQ(address + u':' + QString::number(port), QStringLiteral("192.168.0.7:10001"));
+    ASSERT_TRUE(ParseUdpAddress(QStringLiteral("127.0.0.2:4001"), address, port));
+    EXPECT_EQ(port, 4001);
+    for (const char16_t *bad : {u"127.0.0.2:0", u"127.0.0.2:65536", u"h:x", u":5", u"a:1:2"})
+        EXPECT_FALSE(ParseUdpAddress(QString::fromUtf16(bad), address, port));
+    EXPECT_EQ(port, 4001);
 }

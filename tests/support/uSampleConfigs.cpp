@@ -2,6 +2,8 @@
 
 #include "model/uConfig.h"
 
+#include <QMap>
+
 namespace {
 
 QString Digits(int n, int width) { return QString::number(n).rightJustified(width, u'0'); }
@@ -44,89 +46,6 @@ void SetSMS(TPart &p, int k, unsigned type, const QString &phone, unsigned plus,
     s->Phone = phone;
     s->Plus = plus;
     s->Code = code;
-}
-
-void Diff(QStringList &out, const QString &where, const QString &a, const QString &b)
-{
-    if (a != b)
-        out.append(where + QStringLiteral(": ") + a + QStringLiteral(" / ") + b);
-}
-
-void Diff(QStringList &out, const QString &where, qint64 a, qint64 b)
-{
-    Diff(out, where, QString::number(a), QString::number(b));
-}
-
-void DiffDevices(QStringList &out, const QString &at, const TDevice &a, const TDevice &b,
-                 TCompare what)
-{
-    Diff(out, at + QStringLiteral(" Type"), a.Type, b.Type);
-    Diff(out, at + QStringLiteral(" ID"), a.ID, b.ID);
-    if (what == TCompare::All)
-        Diff(out, at + QStringLiteral(" KeyDB"), a.KeyDB, b.KeyDB);
-    if (what != TCompare::Settings) {
-        Diff(out, at + QStringLiteral(" vSoft"), a.vSoft, b.vSoft);
-        Diff(out, at + QStringLiteral(" vDev"), a.vDev, b.vDev);
-        Diff(out, at + QStringLiteral(" State"), a.State, b.State);
-    }
-    if (a.Type != b.Type)
-        return;
-    if (const TVEKT *va = a.AsVEKT()) {
-        const TVEKT *vb = b.AsVEKT();
-        for (int n = 1; n <= va->Count(); ++n) {
-            const TShleif &x = *va->Loop(n);
-            const TShleif &y = *vb->Loop(n);
-            const QString l = at + QStringLiteral(" loop ") + QString::number(n);
-            Diff(out, l + QStringLiteral(" Type"), x.Type, y.Type);
-            Diff(out, l + QStringLiteral(" Part"), x.Part, y.Part);
-            Diff(out, l + QStringLiteral(" Flags"), x.Flags, y.Flags);
-            Diff(out, l + QStringLiteral(" Delay"), x.Delay, y.Delay);
-        }
-    } else if (const TRelayDev *ra = a.AsRelayDev()) {
-        const TRelayDev *rb = b.AsRelayDev();
-        for (int n = 1; n <= ra->Count(); ++n) {
-            const TRelay &x = *ra->Relay(n);
-            const TRelay &y = *rb->Relay(n);
-            const QString r = at + QStringLiteral(" relay ") + QString::number(n);
-            Diff(out, r + QStringLiteral(" Mode"), x.Mode, y.Mode);
-            Diff(out, r + QStringLiteral(" Device"), x.Device, y.Device);
-            Diff(out, r + QStringLiteral(" Shlf"), x.Shlf, y.Shlf);
-            Diff(out, r + QStringLiteral(" Delay"), x.Delay, y.Delay);
-            Diff(out, r + QStringLiteral(" TwoShlf"), x.TwoShlf, y.TwoShlf);
-        }
-    } else if (const TIndicDev *ia = a.AsIndicDev()) {
-        const TIndicDev *ib = b.AsIndicDev();
-        Diff(out, at + QStringLiteral(" Mode"), ia->Mode, ib->Mode);
-        Diff(out, at + QStringLiteral(" Sound"), ia->Sound, ib->Sound);
-        Diff(out, at + QStringLiteral(" Part"), ia->Part, ib->Part);
-        for (int n = 1; n <= ia->Count(); ++n) {
-            const TIndicator &x = *ia->Indicator(n);
-            const TIndicator &y = *ib->Indicator(n);
-            const QString i = at + QStringLiteral(" indicator ") + QString::number(n);
-            Diff(out, i + QStringLiteral(" Mode"), x.Mode, y.Mode);
-            Diff(out, i + QStringLiteral(" Device"), x.Device, y.Device);
-            Diff(out, i + QStringLiteral(" Shlf"), x.Shlf, y.Shlf);
-        }
-    } else if (const TKP *ka = a.AsKP()) {
-        Diff(out, at + QStringLiteral(" Sound"), ka->Sound, b.AsKP()->Sound);
-        Diff(out, at + QStringLiteral(" Part"), ka->Part, b.AsKP()->Part);
-    }
-}
-
-// Compares the occupied slots of one table; f compares two objects present on both sides.
-template <typename T, typename F>
-void DiffTable(QStringList &out, const QString &name, int last, T get, F compare)
-{
-    for (int n = 1; n <= last; ++n) {
-        const auto *a = get(0, n);
-        const auto *b = get(1, n);
-        const QString at = name + QString::number(n);
-        if (!a != !b)
-            out.append(at + (a ? QStringLiteral(" only in the first")
-                               : QStringLiteral(" only in the second")));
-        else if (a)
-            compare(at, *a, *b);
-    }
 }
 
 } // namespace
@@ -226,40 +145,103 @@ void FillMaximal(TConfig &c)
                       static_cast<unsigned>((u + 5) % 127 + 1), Digits(u, 4), Digits(u + 1000, 5));
 }
 
+namespace {
+
+QString Text(const QString &s) { return s; }
+QString Text(qint64 n) { return QString::number(n); }
+
+// Puts fields given as name, value, name, value ... under "at name".
+template <typename V, typename... TRest>
+void Put(QMap<QString, QString> &m, const QString &at, const char *name, const V &value,
+         const TRest &...rest)
+{
+    m.insert(at + u' ' + QLatin1String(name), Text(value));
+    if constexpr (sizeof...(rest) > 0)
+        Put(m, at, rest...);
+}
+
+QString At(const char *what, int n) { return QLatin1String(what) + u' ' + QString::number(n); }
+
+// Every compared field of a configuration by where it is ("device 6 loop 3 Type"), and every
+// object by its name alone ("device 6"), with an empty value.
+QMap<QString, QString> Fields(const TConfig &c, TCompare what)
+{
+    QMap<QString, QString> m;
+    for (int a = 1; a <= TConfig::MaxAddress; ++a) {
+        const TDevice *d = c.Device(a);
+        if (!d)
+            continue;
+        const QString at = At("device", a);
+        m.insert(at, QString());
+        Put(m, at, "Type", d->Type, "ID", d->ID);
+        if (what == TCompare::All)
+            Put(m, at, "KeyDB", d->KeyDB);
+        if (what != TCompare::Settings)
+            Put(m, at, "vSoft", d->vSoft, "vDev", d->vDev, "State", d->State);
+        if (const TVEKT *v = d->AsVEKT())
+            for (int n = 1; n <= v->Count(); ++n) {
+                const TShleif &l = *v->Loop(n);
+                Put(m, at + At(" loop", n), "Type", l.Type, "Part", l.Part, "Flags", l.Flags,
+                    "Delay", l.Delay);
+            }
+        if (const TRelayDev *r = d->AsRelayDev())
+            for (int n = 1; n <= r->Count(); ++n) {
+                const TRelay &x = *r->Relay(n);
+                Put(m, at + At(" relay", n), "Mode", x.Mode, "Device", x.Device, "Shlf", x.Shlf,
+                    "Delay", x.Delay, "TwoShlf", x.TwoShlf);
+            }
+        if (const TIndicDev *i = d->AsIndicDev()) {
+            Put(m, at, "Mode", i->Mode, "Sound", i->Sound, "Part", i->Part);
+            for (int n = 1; n <= i->Count(); ++n) {
+                const TIndicator &x = *i->Indicator(n);
+                Put(m, at + At(" indicator", n), "Mode", x.Mode, "Device", x.Device, "Shlf",
+                    x.Shlf);
+            }
+        }
+        if (const TKP *k = d->AsKP())
+            Put(m, at, "Sound", k->Sound, "Part", k->Part);
+    }
+    for (int p = 1; p <= TConfig::MaxPart; ++p)
+        if (const TPart *part = c.Part(p)) {
+            const QString at = At("partition", p);
+            m.insert(at, QString());
+            Put(m, at, "Delay", part->Delay);
+            if (what == TCompare::All)
+                Put(m, at, "KeyDB", part->KeyDB);
+            for (int k = 1; k <= TPart::SMSCount; ++k) {
+                const TSMS &s = *part->SMS(k);
+                Put(m, at + At(" SMS", k), "Type", s.Type, "Phone", s.Phone, "Plus", s.Plus, "Code",
+                    s.Code);
+            }
+        }
+    for (int n = 1; n <= TConfig::MaxUser; ++n)
+        if (const TUser *u = c.User(n)) {
+            m.insert(At("user", n), QString());
+            Put(m, At("user", n), "Type", u->Type, "Part1", u->Part1, "Part2", u->Part2, "Pswrd1",
+                u->Pswrd1, "Pswrd2", u->Pswrd2);
+        }
+    return m;
+}
+
+} // namespace
+
 QStringList ConfigDifferences(const TConfig &a, const TConfig &b, TCompare what)
 {
+    const QMap<QString, QString> x = Fields(a, what);
+    const QMap<QString, QString> y = Fields(b, what);
+    QMap<QString, QString> all = x;
+    all.insert(y);
     QStringList out;
-    const TConfig *both[] = {&a, &b};
-    DiffTable(
-        out, QStringLiteral("device "), TConfig::MaxAddress,
-        [&](int side, int n) { return both[side]->Device(n); },
-        [&](const QString &at, const TDevice &x, const TDevice &y) {
-            DiffDevices(out, at, x, y, what);
-        });
-    DiffTable(
-        out, QStringLiteral("partition "), TConfig::MaxPart,
-        [&](int side, int n) { return both[side]->Part(n); },
-        [&](const QString &at, const TPart &x, const TPart &y) {
-            if (what == TCompare::All)
-                Diff(out, at + QStringLiteral(" KeyDB"), x.KeyDB, y.KeyDB);
-            Diff(out, at + QStringLiteral(" Delay"), x.Delay, y.Delay);
-            for (int k = 1; k <= TPart::SMSCount; ++k) {
-                const QString s = at + QStringLiteral(" SMS ") + QString::number(k);
-                Diff(out, s + QStringLiteral(" Type"), x.SMS(k)->Type, y.SMS(k)->Type);
-                Diff(out, s + QStringLiteral(" Phone"), x.SMS(k)->Phone, y.SMS(k)->Phone);
-                Diff(out, s + QStringLiteral(" Plus"), x.SMS(k)->Plus, y.SMS(k)->Plus);
-                Diff(out, s + QStringLiteral(" Code"), x.SMS(k)->Code, y.SMS(k)->Code);
-            }
-        });
-    DiffTable(
-        out, QStringLiteral("user "), TConfig::MaxUser,
-        [&](int side, int n) { return both[side]->User(n); },
-        [&](const QString &at, const TUser &x, const TUser &y) {
-            Diff(out, at + QStringLiteral(" Type"), x.Type, y.Type);
-            Diff(out, at + QStringLiteral(" Part1"), x.Part1, y.Part1);
-            Diff(out, at + QStringLiteral(" Part2"), x.Part2, y.Part2);
-            Diff(out, at + QStringLiteral(" Pswrd1"), x.Pswrd1, y.Pswrd1);
-            Diff(out, at + QStringLiteral(" Pswrd2"), x.Pswrd2, y.Pswrd2);
-        });
+    for (auto it = all.cbegin(); it != all.cend(); ++it) {
+        const QString &where = it.key();
+        if (x.contains(where) && y.contains(where)) {
+            if (x[where] != y[where])
+                out.append(where + QStringLiteral(": ") + x[where] + QStringLiteral(" / ") +
+                           y[where]);
+        } else if (where.count(u' ') == 1) { // an object on one side only
+            out.append(where + (x.contains(where) ? QStringLiteral(" only in the first")
+                                                  : QStringLiteral(" only in the second")));
+        }
+    }
     return out;
 }

@@ -41,13 +41,8 @@ struct TScriptedQuestion : TQuestion {
 struct TProgressRecorder : TProgress {
     int Max = -1;
     int Position = 0;
-    int Resets = 0;
     void ProgressMax(int count) override { Max = count; }
-    void ProgressReset() override
-    {
-        Position = 0;
-        ++Resets;
-    }
+    void ProgressReset() override { Position = 0; }
     void ProgressStep() override { ++Position; }
     void ProgressFull() override { Position = Max; }
 };
