@@ -132,6 +132,16 @@ TEST_F(DamagedFiles, LoadWithoutCrashOrHang)
     std::mt19937 rng(1206);
     const auto pick = [&rng](qsizetype n) { return static_cast<qsizetype>(rng() % n); };
 
+    // Random bytes, some behind a genuine SQLite header.
+    for (int i = 0; i < 20; ++i) {
+        QByteArray bytes(static_cast<qsizetype>(1 + rng() % 20000), '\0');
+        for (char &c : bytes)
+            c = static_cast<char>(rng());
+        if (i % 2 == 1)
+            bytes.replace(0, 100, GoodBytes.left(100));
+        WriteBad(bytes);
+        Load();
+    }
     // Truncations, everywhere from the empty file to one byte short.
     for (int i = 0; i < 200; ++i) {
         WriteBad(GoodBytes.left(i == 0 ? 0 : pick(GoodBytes.size())));
