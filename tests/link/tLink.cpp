@@ -104,9 +104,9 @@ TEST_F(Link, ConnectJobFindsThePasswordInTheCatalogue)
     TMessageRecorder messages;
     ASSERT_TRUE(
         SaveCatalog(ini,
-                    {{QStringLiteral("missing"), {}, dir.filePath(QStringLiteral("no.cfg"))},
-                     {QStringLiteral("other"), {}, other},
-                     {QStringLiteral("site"), {}, site}},
+                    {{QStringLiteral("other"), {}, other},
+                     {QStringLiteral("site"), {}, site},
+                     {QStringLiteral("missing"), {}, dir.filePath(QStringLiteral("no.cfg"))}},
                     messages));
     TCatalogPasswordSearch search(ini);
     Port.PasswordSearch = &search;
