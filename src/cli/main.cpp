@@ -34,7 +34,7 @@ public:
 };
 
 // The link settings: section "Link" of the INI file, then --udp or --serial over them.
-TOptnLink LinkOptions(const QCommandLineParser &args, const QString &iniPath)
+TOptnLink LinkOptions(const QCommandLineParser &args, const TIniPath &iniPath)
 {
     TOptnLink link = LoadLinkSettings(iniPath);
     if (args.isSet(QStringLiteral("udp")) && args.isSet(QStringLiteral("serial")))
@@ -205,7 +205,7 @@ private:
     }
 
     const QCommandLineParser &FArgs;
-    const QString FIniPath;
+    const TIniPath FIniPath;
     TStdoutLog FLog;
     TStderrMessages FErrors;
 };

@@ -17,21 +17,22 @@ int ReadRanged(const TIniFile &ini, const QString &key, int def, int low, int hi
 
 } // namespace
 
-TOptnLink LoadLinkSettings(const QString &iniPath)
+TOptnLink LoadLinkSettings(const TIniPath &iniPath)
 {
     const TIniFile ini(iniPath);
     const TOptnLink defaults;
     TOptnLink link;
     link.Type = ReadRanged(ini, QStringLiteral("Type"), defaults.Type, 0, 1);
-    link.COMPort = ini.ReadString(Section, QStringLiteral("COMPort"), defaults.COMPort);
+    // Names and addresses: blanks around a hand-edited value are no part of them.
+    link.COMPort = ini.ReadString(Section, QStringLiteral("COMPort"), defaults.COMPort).trimmed();
     link.COMSpeed = ReadRanged(ini, QStringLiteral("COMSpeed"), defaults.COMSpeed, 1,
                                std::numeric_limits<int>::max());
-    link.IP = ini.ReadString(Section, QStringLiteral("IP"), defaults.IP);
+    link.IP = ini.ReadString(Section, QStringLiteral("IP"), defaults.IP).trimmed();
     link.Port = ReadRanged(ini, QStringLiteral("Port"), defaults.Port, 1, 65535);
     return link;
 }
 
-bool SaveLinkSettings(const QString &iniPath, const TOptnLink &link, TMessageSink &messages)
+bool SaveLinkSettings(const TIniPath &iniPath, const TOptnLink &link, TMessageSink &messages)
 {
     TIniFile ini(iniPath);
     ini.ReplaceSection(Section, {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/uIniFile.h"
+
 #include <QString>
 
 class TMessageSink;
@@ -28,8 +30,8 @@ bool ParseUdpAddress(const QString &text, QString &address, int &port);
 
 // Reads section "Link"; a missing key, or a value that is not a number or is out of its range
 // (Type other than 0 or 1, Port outside 1..65535, COMSpeed not positive), reads as the default.
-TOptnLink LoadLinkSettings(const QString &iniPath);
+TOptnLink LoadLinkSettings(const TIniPath &iniPath);
 
 // Rewrites section "Link" with the five keys in order. When the file cannot be written the
 // messages get "Ошибка записи в ini-файл" and the result is false; the file is left as it was.
-bool SaveLinkSettings(const QString &iniPath, const TOptnLink &link, TMessageSink &messages);
+bool SaveLinkSettings(const TIniPath &iniPath, const TOptnLink &link, TMessageSink &messages);

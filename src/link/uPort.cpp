@@ -78,10 +78,12 @@ void TThreadPort::Execute()
         // Every job but the clock reads into or writes from a configuration.
         if (Config || Job == JobClock) {
             FTransport = MakeTransport(Link);
-            if (FTransport->Open())
+            if (const QString failure = FTransport->Open(); failure.isEmpty()) {
                 RunJob();
-            else
-                ShowLinkError(QStringLiteral("Не удалось открыть порт"));
+            } else {
+                WriteLog(failure);
+                ShowLinkError(failure);
+            }
         }
     } catch (...) {
         // Whatever happens, the caller waiting for Done must wake.

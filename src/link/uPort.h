@@ -97,7 +97,9 @@ public:
     bool SendPartition(int number);
     bool SendSMS(int number);
     bool SendUser(int number);
-    bool DeleteObject(std::uint8_t code, std::uint8_t first, std::uint8_t second);
+    // A refusal fails the write unless refusalFails is false.
+    bool DeleteObject(std::uint8_t code, std::uint8_t first, std::uint8_t second,
+                      bool refusalFails = true);
     bool ChangeAddress(int address);
     bool ConnectDevices();
     bool SetClock();
@@ -127,8 +129,8 @@ private:
     // The outcome of sending one object: accepted, refused, or the link was lost.
     enum class TSent { Accepted, Refused, Lost };
     // Runs the exchange of the request in Frame: Transact, Poll, then FinishExchange (or a
-    // single Acknowledge). A refusal is counted as a failure of the write.
-    TSent SendObject(bool acknowledgeOnly = false);
+    // single Acknowledge). A refusal is counted as a failure of the write when refusalFails.
+    TSent SendObject(bool acknowledgeOnly = false, bool refusalFails = true);
     struct TOutputKind;
     template <typename OutputAt, typename Taken>
     bool SendOutputs(int address, int count, OutputAt outputAt, const TOutputKind &kind,

@@ -48,6 +48,9 @@ struct TThreadPort::TOutputKind {
     const char16_t *Header; // logged before the outputs in a whole write
     std::uint8_t DeleteCode;
     const char16_t *DeleteWord; // "    Удаление шлейфа №" ...
+    // A module may refuse to delete a loop it does not hold yet (one bound for the first time);
+    // that is no failure and is not logged. A refused relay or indicator delete is.
+    bool RefusedDeleteFails;
     std::uint8_t Command;
     const char16_t *Word; // "    Шлейф №" ...
 };
@@ -58,12 +61,12 @@ void TThreadPort::ProgressStep()
         Progress->ProgressStep();
 }
 
-TThreadPort::TSent TThreadPort::SendObject(bool acknowledgeOnly)
+TThreadPort::TSent TThreadPort::SendObject(bool acknowledgeOnly, bool refusalFails)
 {
     if (!Transact() || !Poll())
         return TSent::Lost;
     const bool refused = Frame.IsRefused();
-    if (refused)
+    if (refused && refusalFails)
         ++FFailures;
     const bool finished =
         acknowledgeOnly ? Acknowledge(Frame.ReplySeq()) : FinishExchange(Frame.ReplySeq());
@@ -231,11 +234,13 @@ bool TThreadPort::SendOutputs(int a, int count, OutputAt outputAt, const TOutput
                 continue;
             // A changed output is deleted on the module, then sent again if still in use.
             output.Changed = false;
-            const bool deleted = DeleteObject(kind.DeleteCode, B(a), B(n));
+            const bool deleted = DeleteObject(kind.DeleteCode, B(a), B(n), kind.RefusedDeleteFails);
             if (Terminated())
                 break;
-            ok = ok && deleted;
-            WriteLog(OutputLine(kind.DeleteWord, n, a, deleted));
+            if (deleted || kind.RefusedDeleteFails) {
+                ok = ok && deleted;
+                WriteLog(OutputLine(kind.DeleteWord, n, a, deleted));
+            }
         }
         if (!taken(output))
             continue;
@@ -252,8 +257,8 @@ bool TThreadPort::SendOutputs(int a, int count, OutputAt outputAt, const TOutput
 
 bool TThreadPort::SendLoops(int a)
 {
-    static const TOutputKind kind{u"  Запись шлейфов...", 0x33, u"    Удаление шлейфа №", 0x41,
-                                  u"    Шлейф №"};
+    static const TOutputKind kind{
+        u"  Запись шлейфов...", 0x33, u"    Удаление шлейфа №", false, 0x41, u"    Шлейф №"};
     TVEKT &panel = *Config->Device(a)->AsVEKT();
     return SendOutputs(
         a, panel.Count(), [&panel](int n) { return panel.Loop(n); }, kind,
@@ -263,7 +268,7 @@ bool TThreadPort::SendLoops(int a)
 bool TThreadPort::SendRelays(int a)
 {
     // The header names the module but stands for every relay device.
-    static const TOutputKind kind{u"  Запись реле ЦМ...", 0x35, u"    Удаление реле №", 0x43,
+    static const TOutputKind kind{u"  Запись реле ЦМ...", 0x35, u"    Удаление реле №", true, 0x43,
                                   u"    Реле №"};
     TRelayDev &owner = *Config->Device(a)->AsRelayDev();
     return SendOutputs(
@@ -273,8 +278,9 @@ bool TThreadPort::SendRelays(int a)
 
 bool TThreadPort::SendIndicators(int a)
 {
-    static const TOutputKind kind{u"  Запись индикаторов...", 0x34, u"    Удаление индикатора №",
-                                  0x42, u"    Индикатор №"};
+    static const TOutputKind kind{
+        u"  Запись индикаторов...", 0x34, u"    Удаление индикатора №", true, 0x42,
+        u"    Индикатор №"};
     TIndicDev &unit = *Config->Device(a)->AsIndicDev();
     // Only an individually set up unit has its indicators written.
     return SendOutputs(
@@ -377,12 +383,13 @@ bool TThreadPort::SendUser(int u)
     return sent != TSent::Refused;
 }
 
-bool TThreadPort::DeleteObject(std::uint8_t code, std::uint8_t first, std::uint8_t second)
+bool TThreadPort::DeleteObject(std::uint8_t code, std::uint8_t first, std::uint8_t second,
+                               bool refusalFails)
 {
     BuildCommand(GroupConfig, code, {first});
     if (second != 0)
         Frame.AddByte(second);
-    return SendObject(true) != TSent::Refused;
+    return SendObject(true, refusalFails) != TSent::Refused;
 }
 
 bool TThreadPort::ChangeAddress(int a)

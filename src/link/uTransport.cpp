@@ -2,10 +2,18 @@
 
 #include "link/uFrame.h"
 
+#include <QDir>
 #include <QHostAddress>
+#include <QLockFile>
 #include <QNetworkDatagram>
 #include <QSerialPort>
 #include <QUdpSocket>
+
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
+#include <sys/socket.h>
+#endif
 
 namespace {
 
@@ -22,10 +30,15 @@ class TUdpTransport : public TTransport {
 public:
     explicit TUdpTransport(const TOptnLink &link) : FLink(link) {}
 
-    bool Open() override
+    QString Open() override
     {
-        return FSocket.bind(QHostAddress::AnyIPv4, static_cast<quint16>(FLink.Port),
-                            QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint);
+        FClaim = std::make_unique<TUdpPortClaim>(FLink.Port);
+        if (!FClaim->Held())
+            return QStringLiteral("UDP-порт ") + QString::number(FLink.Port) +
+                   QStringLiteral(" занят другим заданием");
+        if (!BindLinkSocket(FSocket, FLink.Port))
+            return QStringLiteral("Не удалось открыть порт");
+        return QString();
     }
 
     void Send(const QByteArray &wire) override
@@ -51,6 +64,7 @@ public:
 
 private:
     TOptnLink FLink;
+    std::unique_ptr<TUdpPortClaim> FClaim; // released after the socket is closed
     QUdpSocket FSocket;
 };
 
@@ -60,7 +74,7 @@ class TSerialTransport : public TTransport {
 public:
     explicit TSerialTransport(const TOptnLink &link) { FPort.setPortName(link.COMPort); }
 
-    bool Open() override
+    QString Open() override
     {
         FPort.setBaudRate(QSerialPort::Baud57600);
         FPort.setDataBits(QSerialPort::Data8);
@@ -68,12 +82,13 @@ public:
         FPort.setStopBits(QSerialPort::OneStop);
         FPort.setFlowControl(QSerialPort::NoFlowControl);
         if (!FPort.open(QIODevice::ReadWrite))
-            return false;
-        // A pseudo-terminal refuses the modem lines; that is no reason to fail.
+            return QStringLiteral("Не удалось открыть порт");
+        // The system raises DTR and RTS as the port opens; they are lowered at once. A
+        // pseudo-terminal refuses the modem lines; that is no reason to fail.
         FPort.setDataTerminalReady(false);
         FPort.setRequestToSend(false);
         FPort.clearError();
-        return true;
+        return QString();
     }
 
     void Send(const QByteArray &wire) override
@@ -96,7 +111,39 @@ private:
     QSerialPort FPort;
 };
 
+// Broadcast off on a bound socket, through the system's socket call: Qt has no option for it.
+bool DisableBroadcast(qintptr descriptor)
+{
+    const int off = 0;
+#ifdef Q_OS_WIN
+    return setsockopt(static_cast<SOCKET>(descriptor), SOL_SOCKET, SO_BROADCAST,
+                      reinterpret_cast<const char *>(&off), sizeof off) == 0;
+#else
+    return setsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_BROADCAST, &off, sizeof off) ==
+           0;
+#endif
+}
+
 } // namespace
+
+TUdpPortClaim::TUdpPortClaim(int port)
+    : FLock(std::make_unique<QLockFile>(QDir::temp().filePath(
+          QStringLiteral("lorim-udp-") + QString::number(port) + QStringLiteral(".lock"))))
+{
+    // A job holds its port as long as it runs, however long that is; only a dead owner makes the
+    // claim stale.
+    FLock->setStaleLockTime(0);
+    FHeld = FLock->tryLock(0);
+}
+
+TUdpPortClaim::~TUdpPortClaim() = default;
+
+bool BindLinkSocket(QUdpSocket &socket, int port)
+{
+    return socket.bind(QHostAddress::AnyIPv4, static_cast<quint16>(port),
+                       QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint) &&
+           DisableBroadcast(socket.socketDescriptor());
+}
 
 std::unique_ptr<TTransport> MakeTransport(const TOptnLink &link)
 {

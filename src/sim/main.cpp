@@ -81,6 +81,7 @@ TSimEndpoint EndpointOptions(const QCommandLineParser &args)
     TSimEndpoint e;
     e.Serial = args.isSet(QStringLiteral("serial"));
     e.ByteDelayUs = IntOption(args, QStringLiteral("byte-delay"), -1);
+    e.ReplyDelayMs = IntOption(args, QStringLiteral("reply-delay"), 0);
     if (args.isSet(QStringLiteral("udp"))) {
         if (!ParseUdpAddress(args.value(QStringLiteral("udp")), e.Address, e.Port))
             Fail(QStringLiteral("--udp takes ADDRESS[:PORT]"));
@@ -131,6 +132,9 @@ int main(int argc, char **argv)
         {QStringLiteral("byte-delay"),
          QStringLiteral("Serial: send replies byte by byte, this many microseconds apart."),
          QStringLiteral("us")},
+        {QStringLiteral("reply-delay"),
+         QStringLiteral("Hold every reply this many milliseconds, as a slow module does."),
+         QStringLiteral("ms")},
     });
     args.process(app);
     if (!args.positionalArguments().isEmpty())

@@ -664,6 +664,8 @@ TModuleCore::TBytes TModuleCore::Command(const TBytes &body)
     if (body == FLastCommand)
         return FLastAck;
     // A new command: whatever the previous one left for the tool is no longer wanted.
+    if (FOutstanding)
+        ++FAbandoned;
     FQueue.clear();
     FOutstanding.reset();
 
@@ -712,6 +714,8 @@ bool TModuleCore::Execute(std::uint8_t group, std::uint8_t code, TSimReader &arg
         else if (code != CmdConnect && code != CmdClock)
             ++FChanges;
         Queue(GroupConfig, code);
+        if (FFaults.TrailingFrame && code >= CmdDevice)
+            Queue(GroupConfig, ReplyEnd);
         return true;
     }
 }
@@ -835,8 +839,8 @@ bool TModuleCore::Erase(TSimReader &args)
                 relays->Relay(n)->Clear();
         FConfig.PutDevice(ModuleAddress, std::move(module));
     }
-    Queue(GroupConfig, ReplyErasing);
-    Queue(GroupConfig, ReplyErasing);
+    for (int i = 0; i < FFaults.ErasingReplies; ++i)
+        Queue(GroupConfig, ReplyErasing);
     Queue(GroupConfig, CmdErase);
     return true;
 }

@@ -26,6 +26,10 @@ struct TSimFaults {
     std::set<std::uint8_t> RefuseCodes; // command codes refused with 0xC5
     int AddressBytes = 0;               // address bytes in front of every reply (0..15)
     int LoginStatus = -1;               // login status to answer; -1: 1 when the password matches
+    int ErasingReplies = 2;             // "still erasing" frames before an erase's result
+    // Every record write, clock and connect command's result is followed by one more data frame
+    // (as a module reporting an event), which the tool must acknowledge by its own number.
+    bool TrailingFrame = false;
 };
 
 // The protocol side of a communication module: takes one request in wire form and gives the
@@ -48,6 +52,8 @@ public:
     // Commands carried out that changed the configuration, and logouts (ends of jobs).
     int Changes() const { return FChanges; }
     int Logouts() const { return FLogouts; }
+    // Frames handed out and never acknowledged before a new command took their place.
+    int Abandoned() const { return FAbandoned; }
 
 private:
     using TBytes = std::vector<std::uint8_t>;
@@ -94,6 +100,7 @@ private:
     QString FClock;
     int FChanges = 0;
     int FLogouts = 0;
+    int FAbandoned = 0;
 
     // Exchange state: frames waiting for the tool, the one handed out and not yet
     // acknowledged, and the last command with its answer, so that a command the tool repeats

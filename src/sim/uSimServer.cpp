@@ -11,6 +11,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <future>
 
 namespace {
@@ -84,8 +85,11 @@ void TSimServer::Answer(const QByteArray &request,
     if (Trace)
         Trace(QStringLiteral("req: ") + Hex(request) + QStringLiteral("\nrep: ") +
               (reply.isEmpty() ? QStringLiteral("(none)") : Hex(reply)));
-    if (!reply.isEmpty())
+    if (!reply.isEmpty()) {
+        if (FEndpoint.ReplyDelayMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(FEndpoint.ReplyDelayMs));
         send(reply);
+    }
     if (AfterRequest)
         AfterRequest();
 }

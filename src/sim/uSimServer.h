@@ -15,6 +15,7 @@ struct TSimEndpoint {
     QString Address = QStringLiteral("127.0.0.2"); // UDP: the address bound and replied from
     int Port = 10001;                              // UDP: the port bound and replied from
     int ByteDelayUs = -1; // serial: >= 0 sends replies byte by byte with this pause
+    int ReplyDelayMs = 0; // every reply is held this long, as by a slow module
 };
 
 // Runs a module core on its own thread, over UDP or over a pseudo-terminal it creates, until

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -39,7 +40,7 @@ void SetAppDir(const QString &folder)
 
 void InitAppDir() { SetAppDir(QCoreApplication::applicationDirPath()); }
 
-TCatalog LoadCatalog(const QString &iniPath)
+TCatalog LoadCatalog(const TIniPath &iniPath)
 {
     const TIniFile ini(iniPath);
     // Entries past the last stored path can only be empty, so a huge Count costs nothing.
@@ -56,13 +57,18 @@ TCatalog LoadCatalog(const QString &iniPath)
     return entries;
 }
 
-void ReadCatalogPaths(const QString &iniPath, QStringList &list)
+void ReadCatalogPaths(const TIniPath &iniPath, QStringList &list)
 {
     for (const TCatalogEntry &e : LoadCatalog(iniPath))
         list.append(e.Path);
 }
 
-bool SaveCatalog(const QString &iniPath, const TCatalog &entries, TMessageSink &messages)
+QString CatalogFilePath(const TIniPath &iniPath, const QString &storedPath)
+{
+    return QFileInfo(iniPath.Read).absoluteDir().absoluteFilePath(storedPath);
+}
+
+bool SaveCatalog(const TIniPath &iniPath, const TCatalog &entries, TMessageSink &messages)
 {
     TIniFile::TEntries keys{{QStringLiteral("Count"), QString::number(entries.size())}};
     for (qsizetype i = 1; i <= entries.size(); ++i) {

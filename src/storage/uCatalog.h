@@ -1,13 +1,15 @@
 #pragma once
 
+#include "storage/uIniFile.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 class TMessageSink;
 
-// The folder of the executable, ending in the native separator; the template "config.md_" and
-// the catalogue's relative paths are found from it.
+// The folder of the executable, ending in the native separator; the template "config.md_" is
+// found in it.
 extern QString AppDir;
 
 // Sets AppDir to a folder, appending the separator when the text does not end in one.
@@ -27,9 +29,13 @@ struct TCatalogEntry {
 using TCatalog = QList<TCatalogEntry>;
 
 // The entries in file order; an entry whose path is empty or blank is dropped, paths are trimmed.
-TCatalog LoadCatalog(const QString &iniPath);
-// Appends the path of every entry to list, in order.
-void ReadCatalogPaths(const QString &iniPath, QStringList &list);
+// Paths come as they were stored, relative ones too.
+TCatalog LoadCatalog(const TIniPath &iniPath);
+// Appends the path of every entry to list, in order, as stored.
+void ReadCatalogPaths(const TIniPath &iniPath, QStringList &list);
+// The file a stored path names: a relative path is taken from the folder of the INI file that
+// lists it, wherever the program runs from.
+QString CatalogFilePath(const TIniPath &iniPath, const QString &storedPath);
 // Rewrites section "Config" from the entries, numbered from 1; tells the user
 // "Ошибка записи в ini-файл" and returns false when the file cannot be written.
-bool SaveCatalog(const QString &iniPath, const TCatalog &entries, TMessageSink &messages);
+bool SaveCatalog(const TIniPath &iniPath, const TCatalog &entries, TMessageSink &messages);

@@ -9,8 +9,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <QList>
 #include <cstdio>
-#include <initializer_list>
 
 namespace {
 
@@ -25,8 +25,7 @@ struct TLiteral {
     QString Text;
 };
 
-QString Insert(const QString &table, const QStringList &columns,
-               std::initializer_list<TLiteral> values)
+QString Insert(const QString &table, const QStringList &columns, const QList<TLiteral> &values)
 {
     QStringList texts;
     for (const TLiteral &v : values)
@@ -84,6 +83,16 @@ bool TDBConfig::Run(const QString &sql)
     return ok;
 }
 
+bool TDBConfig::HasColumn(const QString &table, const QString &column)
+{
+    FQuery.Open(FConnection, QStringLiteral("PRAGMA table_info([") + table + QStringLiteral("])"));
+    bool found = false;
+    for (; !FQuery.Eof() && !found; FQuery.Next())
+        found = FQuery.AsText(QStringLiteral("name")).compare(column, Qt::CaseInsensitive) == 0;
+    FQuery.Close();
+    return found;
+}
+
 // ---- saving ----
 
 bool TDBConfig::SaveConfig()
@@ -96,6 +105,9 @@ bool TDBConfig::SaveConfig()
                                FConfig->UserCount());
         FProgress->ProgressReset();
     }
+    // The pair-of-loops flag has a column of its own only in files made from our template; a
+    // file with the older table keeps the rest.
+    FRelayTwoShlf = HasColumn(QStringLiteral("Relay"), QStringLiteral("TwoShlf"));
     FAllWritten = FConnection.Execute(QStringLiteral("BEGIN"));
     SaveParts();
     SaveDevices();
@@ -189,13 +201,16 @@ void TDBConfig::SaveDeviceOutputs(int a, const TDevice &d)
         for (int i = 1; i <= r->Count(); ++i) {
             const TRelay *relay = r->Relay(i);
             const bool aspt = relay->IsASPT();
-            const bool ok =
-                Run(Insert(QStringLiteral("Relay"),
-                           {QStringLiteral("NA"), QStringLiteral("Num"), QStringLiteral("Mode"),
-                            QStringLiteral("Device"), QStringLiteral("Shlf"),
-                            QStringLiteral("Delay"), QStringLiteral("TwoShlf")},
-                           {a, i, relay->Mode, relay->Device, aspt ? relay->Shlf : 0, relay->Delay,
-                            aspt ? relay->TwoShlf : 0}));
+            QStringList columns{QStringLiteral("NA"),   QStringLiteral("Num"),
+                                QStringLiteral("Mode"), QStringLiteral("Device"),
+                                QStringLiteral("Shlf"), QStringLiteral("Delay")};
+            QList<TLiteral> values{
+                a, i, relay->Mode, relay->Device, aspt ? relay->Shlf : 0, relay->Delay};
+            if (FRelayTwoShlf) {
+                columns << QStringLiteral("TwoShlf");
+                values << TLiteral(aspt ? relay->TwoShlf : 0);
+            }
+            const bool ok = Run(Insert(QStringLiteral("Relay"), columns, values));
             Log(QStringLiteral("    Реле") + Num(i) + Result(ok));
         }
     } else if (const TIndicDev *u = d.AsIndicDev()) {
@@ -619,7 +634,7 @@ QString TCatalogPasswordSearch::FindAccessPassword(const QString &moduleID)
     ReadCatalogPaths(FIniPath, paths);
     TDBConfig db(nullptr, nullptr);
     for (const QString &path : std::as_const(paths)) {
-        if (!db.Connect(path) || db.ReadModuleID() != moduleID)
+        if (!db.Connect(CatalogFilePath(FIniPath, path)) || db.ReadModuleID() != moduleID)
             continue;
         if (const QString password = db.ReadAdminPassword(); !password.isEmpty())
             return password;

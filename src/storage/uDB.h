@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/uNotify.h"
+#include "storage/uIniFile.h"
 #include "storage/uSqlite.h"
 
 #include <QString>
@@ -41,6 +42,7 @@ private:
     void Log(const QString &line);
     void Step();
     bool Run(const QString &sql);
+    bool HasColumn(const QString &table, const QString &column);
 
     void SaveParts();
     void SaveDevices();
@@ -82,6 +84,7 @@ private:
     TSqlConnection FConnection;
     TSqlQuery FQuery;
     bool FAllWritten = true;
+    bool FRelayTwoShlf = true;
 };
 
 // How a configuration file save ended.
@@ -106,9 +109,9 @@ TSaveResult SaveConfigFile(TConfig &config, const QString &path, const QString &
 // that password. Files that do not open are passed over.
 class TCatalogPasswordSearch : public TPasswordSearch {
 public:
-    explicit TCatalogPasswordSearch(QString iniPath) : FIniPath(std::move(iniPath)) {}
+    explicit TCatalogPasswordSearch(TIniPath iniPath) : FIniPath(std::move(iniPath)) {}
     QString FindAccessPassword(const QString &moduleID) override;
 
 private:
-    QString FIniPath;
+    TIniPath FIniPath;
 };

@@ -35,9 +35,9 @@ QString SingleLine(QString value)
 
 } // namespace
 
-TIniFile::TIniFile(QString path) : FPath(std::move(path))
+TIniFile::TIniFile(const TIniPath &path) : FWritePath(path.Write)
 {
-    QFile file(FPath);
+    QFile file(path.Read);
     if (file.open(QIODevice::ReadOnly))
         Parse(QString::fromUtf8(file.readAll()));
     Reindex();
@@ -143,16 +143,16 @@ void TIniFile::ReplaceSection(const QString &section, const TEntries &entries)
 
 bool TIniFile::Save() const
 {
-    const QFileInfo info(FPath);
+    const QFileInfo info(FWritePath);
     if (!QDir().mkpath(info.absolutePath()))
         return false;
     const QString eol = FCrLf ? QStringLiteral("\r\n") : QStringLiteral("\n");
     QString text;
     for (const QString &line : FLines)
         text += line + eol;
-    QSaveFile file(FPath);
-    // An existing file in a folder that cannot take a temporary file is written in place.
-    file.setDirectWriteFallback(true);
+    // Written beside the file under a temporary name, then renamed over it; where no temporary
+    // file can be made the save fails rather than write in place, which could leave it cut short.
+    QSaveFile file(FWritePath);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     const QByteArray bytes = text.toUtf8();
@@ -167,17 +167,26 @@ bool TIniFile::Save(TMessageSink &messages) const
     return false;
 }
 
-QString IniPathFor(const QString &executablePath)
+TIniPath ChooseIniPath(const QString &besideExecutable, bool besideWritable,
+                       const QString &userFile)
+{
+    if (besideWritable)
+        return besideExecutable;
+    if (QFileInfo::exists(userFile) || !QFileInfo::exists(besideExecutable))
+        return userFile;
+    return TIniPath(besideExecutable, userFile);
+}
+
+TIniPath IniPathFor(const QString &executablePath)
 {
     const QFileInfo exe(executablePath);
     const QString besideExe = exe.absoluteFilePath() + QStringLiteral(".ini");
     const QFileInfo ini(besideExe);
     const QFileInfo folder(exe.absolutePath());
     const bool writable = ini.exists() ? ini.isWritable() : folder.isDir() && folder.isWritable();
-    if (writable)
-        return besideExe;
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' +
-           exe.fileName() + QStringLiteral(".ini");
+    return ChooseIniPath(besideExe, writable,
+                         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                             u'/' + exe.fileName() + QStringLiteral(".ini"));
 }
 
-QString DefaultIniPath() { return IniPathFor(QCoreApplication::applicationFilePath()); }
+TIniPath DefaultIniPath() { return IniPathFor(QCoreApplication::applicationFilePath()); }

@@ -8,6 +8,19 @@
 
 class TMessageSink;
 
+// Where an INI file is read from and written to. Both are one file, except while the program's
+// file beside the executable cannot be written and no copy exists in the user's folder yet:
+// then it is read beside the executable, and its first change goes to the user's folder.
+struct TIniPath {
+    // One file for both; implicit, so that a plain path serves wherever an INI path is asked.
+    TIniPath(const QString &path)
+        : Read(path), Write(path) {} // NOLINT(google-explicit-constructor)
+    TIniPath(const QString &read, const QString &write) : Read(read), Write(write) {}
+
+    QString Read;
+    QString Write;
+};
+
 // An INI file with the semantics of the classic profile-file functions: sections and keys match
 // without regard to case, a value is the text after the first "=" taken as it stands (no escapes,
 // no quoting, no lists), and ";" starts a comment only at the start of a line. The file is read
@@ -18,9 +31,7 @@ public:
     using TEntries = QList<QPair<QString, QString>>;
 
     // Reads the file when it exists; a missing or unreadable file reads as empty.
-    explicit TIniFile(QString path);
-
-    const QString &Path() const { return FPath; }
+    explicit TIniFile(const TIniPath &path);
 
     QString ReadString(const QString &section, const QString &key, const QString &def) const;
     // A value that is not a decimal number reads as def.
@@ -34,7 +45,7 @@ public:
     void ReplaceSection(const QString &section, const TEntries &entries);
 
     // Writes the file, creating its folder when missing; false when it cannot be written, and
-    // then the file on disk is left as it was.
+    // then the file on disk is left as it was (it is replaced whole or not at all).
     bool Save() const;
     // Save, telling the user "Ошибка записи в ini-файл" when it fails.
     bool Save(TMessageSink &messages) const;
@@ -49,15 +60,20 @@ private:
     void Reindex();
     QList<TSectionRange> FindSections(const QString &section) const;
 
-    QString FPath;
+    QString FWritePath;
     QStringList FLines;
     bool FCrLf = false;
     // lower-case section -> lower-case key -> value, the first occurrence of each
     QHash<QString, QHash<QString, QString>> FIndex;
 };
 
-// Where the program keeps its INI file: the executable's path with ".ini" appended when its
-// folder can be written, else the same file name in the user's configuration folder.
-QString IniPathFor(const QString &executablePath);
+// Where the program keeps its INI file: the executable's path with ".ini" appended (the file
+// beside the executable) while that file, or the folder for a new one, can be written; else the
+// same file name in the user's configuration folder, which is read from beside the executable
+// until it exists itself.
+TIniPath ChooseIniPath(const QString &besideExecutable, bool besideWritable,
+                       const QString &userFile);
+// ChooseIniPath for an executable, looking at the files and folders as they are.
+TIniPath IniPathFor(const QString &executablePath);
 // IniPathFor of the running program.
-QString DefaultIniPath();
+TIniPath DefaultIniPath();

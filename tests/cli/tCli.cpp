@@ -8,6 +8,7 @@
 #include "support/uSampleConfigs.h"
 #include "support/uTestSupport.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -88,6 +89,37 @@ TEST_F(Cli, ReadDumpWriteAndClockAgainstSimulators)
     const TRun clock = RunCli({QStringLiteral("clock"), QStringLiteral("--udp"), b.Address()});
     EXPECT_EQ(clock.Exit, 0) << clock.Err.toStdString();
     EXPECT_TRUE(b.WaitFor("clock: "));
+}
+
+// Two jobs on one UDP port of this computer would take each other's replies: the second ends at
+// once, and neither file is harmed. The link settings come from an INI file whose address has
+// blanks around it, as a hand-edited one may.
+TEST_F(Cli, OneJobPerUdpPort)
+{
+    TSimProcess sim({QStringLiteral("--reply-delay"), QStringLiteral("10")});
+    ASSERT_TRUE(sim.Started);
+    WriteText(Ini, QStringLiteral("[Link]\nType=1\nIP = 127.0.0.2 \nPort=%1\n").arg(sim.Port));
+    const QStringList args{QStringLiteral("--password"), QStringLiteral("8522"),
+                           QStringLiteral("--log"), QStringLiteral("--ini"), Ini};
+    QProcess first;
+    first.start(AppDir + QStringLiteral("lorim-cli"),
+                QStringList{QStringLiteral("read"), File("first.cfg")} + args);
+    ASSERT_TRUE(first.waitForReadyRead(10000)); // its first log line: it holds the port
+    QElapsedTimer clock;
+    clock.start();
+    const TRun second = RunCli({QStringLiteral("read"), File("second.cfg"),
+                                QStringLiteral("--password"), QStringLiteral("8522")});
+    EXPECT_EQ(second.Exit, 4);
+    EXPECT_TRUE(
+        second.Err.contains(QStringLiteral("UDP-порт %1 занят другим заданием").arg(sim.Port)))
+        << second.Err.toStdString();
+    EXPECT_LT(clock.elapsed(), 2000);
+    ASSERT_TRUE(first.waitForFinished(60000));
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_FALSE(QFile::exists(File("second.cfg")));
+    const TRun dump = RunCli({QStringLiteral("dump"), File("first.cfg")});
+    EXPECT_EQ(dump.Exit, 0);
+    EXPECT_TRUE(dump.Out.startsWith(QStringLiteral("Устройства: 6\n")));
 }
 
 TEST_F(Cli, ExitStatusesTellWhatWentWrong)

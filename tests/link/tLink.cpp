@@ -1,3 +1,4 @@
+#include "link/uTransport.h"
 #include "storage/uCatalog.h"
 #include "storage/uDB.h"
 #include "support/uLinkRig.h"
@@ -8,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <functional>
 
 namespace {
 
@@ -43,21 +44,30 @@ TEST_F(Link, ReadsTheDemoSiteOverUdp)
     }
 }
 
-TEST_F(Link, ReadsOverAPseudoTerminalByteByByte)
+// The demo site read whole over the lines and faults a module may bring: a pseudo-terminal
+// answering byte by byte, replies behind address bytes, replies lost now and then (the answers
+// to acknowledgements inside a record stream among them).
+TEST(LinkLines, ReadsTheSiteOverEveryKindOfLine)
 {
-    Endpoint.Serial = true;
-    Endpoint.ByteDelayUs = 50;
-    ASSERT_TRUE(Start());
-    ASSERT_EQ(RunJob(JobRead, Admin), 1);
-    EXPECT_EQ(ConfigDifferences(Site, Config, TCompare::NoKeys), QStringList());
-}
-
-TEST_F(Link, RepliesWithAddressBytesAreRead)
-{
-    Faults.AddressBytes = 3;
-    ASSERT_TRUE(Start());
-    ASSERT_EQ(RunJob(JobRead, Admin), 1);
-    EXPECT_EQ(ConfigDifferences(Site, Config, TCompare::NoKeys), QStringList());
+    const std::function<void(TLinkRig &)> lines[] = {
+        [](TLinkRig &r) {
+            r.Endpoint.Serial = true;
+            r.Endpoint.ByteDelayUs = 50;
+        },
+        [](TLinkRig &r) { r.Faults.AddressBytes = 3; },
+        [](TLinkRig &r) {
+            r.Faults.DropReplies = {11, 12, 30};
+            r.Faults.DropRate = 0.1;
+            r.Faults.Seed = 20261206;
+        },
+    };
+    for (const auto &line : lines) {
+        TLinkRig rig;
+        line(rig);
+        ASSERT_TRUE(rig.Start());
+        ASSERT_EQ(rig.RunJob(JobRead, Admin), 1);
+        EXPECT_EQ(ConfigDifferences(rig.Site, rig.Config, TCompare::NoKeys), QStringList());
+    }
 }
 
 TEST_F(Link, LoginRefusalsAndAcceptedStatuses)
@@ -173,56 +183,6 @@ TEST_F(Link, TheLinkLostBitCountsOnlyAfterIdentification)
     EXPECT_FALSE(Log.Lines.contains(QStringLiteral("Чтение конфигурации...")));
 }
 
-// Replies lost now and then, including the answers to acknowledgements inside a record stream,
-// still give the whole configuration.
-TEST_F(Link, LostRepliesDoNotCutTheReadShort)
-{
-    Faults.DropReplies = {11, 12, 30};
-    Faults.DropRate = 0.1;
-    Faults.Seed = 20261206;
-    ASSERT_TRUE(Start());
-    ASSERT_EQ(RunJob(JobRead, Admin), 1);
-    EXPECT_EQ(ConfigDifferences(Site, Config, TCompare::NoKeys), QStringList());
-}
-
-// Only datagrams from the module's address and port count: the first link check is answered
-// from another port of the same address, with a reply that would fail the check, and must be
-// ignored; the retry is answered by the module.
-TEST_F(Link, DatagramsFromAnotherPortAreIgnored)
-{
-    TFrame wrong;
-    for (const std::uint8_t b : {0x00, 0x42, 0x03})
-        wrong.AddByte(b);
-    wrong.Encode();
-    TFrame::TBytes bytes;
-    const QByteArray wrongWire(reinterpret_cast<const char *>(bytes.data()), wrong.GetBytes(bytes));
-
-    TModuleCore core(Site);
-    QUdpSocket module;
-    QUdpSocket stranger;
-    ASSERT_TRUE(module.bind(QHostAddress(Endpoint.Address), static_cast<quint16>(Endpoint.Port),
-                            QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
-    ASSERT_TRUE(stranger.bind(QHostAddress(Endpoint.Address), 0));
-    std::atomic<bool> stop{false};
-    std::thread answer([&] {
-        for (bool first = true; !stop;) {
-            if (!module.hasPendingDatagrams() && !module.waitForReadyRead(20))
-                continue;
-            const QNetworkDatagram d = module.receiveDatagram();
-            QUdpSocket &from = first ? stranger : module;
-            from.writeDatagram(first ? wrongWire : core.Handle(d.data()), d.senderAddress(),
-                               static_cast<quint16>(d.senderPort()));
-            first = false;
-        }
-    });
-    const int result = RunJob(JobRead, Admin);
-    stop = true;
-    answer.join();
-    EXPECT_EQ(result, 1);
-    EXPECT_TRUE(Errors.Messages.isEmpty());
-    EXPECT_EQ(Log.Lines[2], QStringLiteral("in:    "));
-}
-
 TEST(LinkSequence, NumbersWrapFrom255To1)
 {
     TThreadPort port;
@@ -230,6 +190,34 @@ TEST(LinkSequence, NumbersWrapFrom255To1)
     port.SeqNo = 254;
     EXPECT_EQ(port.NextSeq(), 255);
     EXPECT_EQ(port.NextSeq(), 1);
+}
+
+// A job that finds its UDP port claimed by another job of this computer ends at once, without
+// a single exchange: two jobs on one port would take each other's replies.
+TEST_F(Link, AUdpPortInUseByAnotherJobIsNotShared)
+{
+    ASSERT_TRUE(Start());
+    {
+        const TUdpPortClaim other(Endpoint.Port);
+        ASSERT_TRUE(other.Held());
+        EXPECT_EQ(RunJob(JobRead, Admin), -1);
+    }
+    const QString text = QStringLiteral("UDP-порт %1 занят другим заданием").arg(Endpoint.Port);
+    EXPECT_EQ(Errors.Messages, QStringList{text});
+    EXPECT_EQ(Log.Lines, QStringList{text});
+    EXPECT_EQ(Core->Requests(), 0);
+    // Once the other job is over, the port is free again.
+    EXPECT_TRUE(TUdpPortClaim(Endpoint.Port).Held());
+}
+
+// The link socket does not broadcast: a broadcast address taken for the module's fails to send.
+TEST(LinkPort, TheSocketDoesNotBroadcast)
+{
+    QUdpSocket socket;
+    ASSERT_TRUE(BindLinkSocket(socket, FreeUdpPort()));
+    EXPECT_EQ(socket.writeDatagram(QByteArray(46, '\0'),
+                                   QHostAddress(QStringLiteral("127.255.255.255")), 10001),
+              -1);
 }
 
 TEST(LinkPort, APortThatCannotBeOpenedIsReported)

@@ -38,30 +38,6 @@ struct LinkWrite : testing::Test, TLinkRig {
 
 } // namespace
 
-// Read from one module, write whole to another with the same identifier: the second ends up
-// with the first one's configuration.
-TEST_F(LinkWrite, WholeWriteCopiesASiteToAnotherModule)
-{
-    ASSERT_TRUE(Start());
-    ASSERT_EQ(RunJob(JobRead, Admin), 1);
-
-    TLinkRig target;
-    target.Site.ClearAll();
-    target.Site.AddDevice(1, QStringLiteral("ЦМ"), Site.Device(1)->ID, 0, {}, {}, {});
-    target.Site.AddUser(111, 2, 255, 0, Admin, QStringLiteral("9603"));
-    ASSERT_TRUE(target.Start());
-    Config.WriteAll = true;
-    target.Port.Config = &Config;
-    ASSERT_EQ(target.RunJob(JobWrite, Admin), 1);
-    EXPECT_EQ(ConfigDifferences(Site, target.Site, TCompare::Settings), QStringList());
-    EXPECT_TRUE(target.Errors.Messages.isEmpty());
-    EXPECT_TRUE(target.Log.Lines.contains(QStringLiteral("    Шлейф №1(СА: 2): ОК")));
-    EXPECT_TRUE(target.Log.Lines.contains(QStringLiteral("    Реле №2(СА: 1): ОК")));
-    EXPECT_TRUE(target.Log.Lines.contains(QStringLiteral("    СМС №1(СА: 1): ОК")));
-    EXPECT_TRUE(target.Log.Lines.contains(QStringLiteral("  Пользователь №3: OK")));
-    EXPECT_TRUE(target.Log.Lines.contains(QStringLiteral("  ВЕКТ-16Р [3]: OK")));
-}
-
 // A fresh configuration: erase, the module's relays only when in use (none), the
 // administrator, connect; no device record for the module itself.
 TEST_F(LinkWrite, WholeWriteOfAFreshConfiguration)
@@ -122,6 +98,9 @@ TEST_F(LinkWrite, ChangeWriteSendsWhatIsMarked)
     Config.User(3)->Changed = true;
     Config.Part(1)->SMS(3)->Phone = QStringLiteral("70000000000");
     Config.Part(1)->SMS(3)->Changed = true;
+    // A changed keypad.
+    Config.Device(4)->AsKP()->Part = 2;
+    Config.Device(4)->Changed = true;
     ASSERT_TRUE(Start());
     ASSERT_EQ(RunJob(JobWrite, Admin), 1);
 
@@ -135,10 +114,62 @@ TEST_F(LinkWrite, ChangeWriteSendsWhatIsMarked)
     EXPECT_EQ(Site.Part(3), nullptr);
     EXPECT_EQ(Site.User(3)->Pswrd1, QStringLiteral("0001"));
     EXPECT_EQ(Site.Part(1)->SMS(3)->Phone, QStringLiteral("70000000000"));
+    EXPECT_EQ(Site.Device(4)->AsKP()->Part, 2);
     EXPECT_TRUE(Log.Lines.contains(QStringLiteral("    Удаление шлейфа №5(СА: 2): ОК")));
     EXPECT_TRUE(Log.Lines.contains(QStringLiteral("  Удаление раздела №3: OK")));
-    // Every mark was taken.
-    EXPECT_FALSE(loop->Changed || Config.User(3)->Changed || Config.Part(1)->SMS(3)->Changed);
+    // Every mark was taken, so the next change write sends none of it again.
+    EXPECT_FALSE(loop->Changed || Config.User(3)->Changed || Config.Part(1)->SMS(3)->Changed ||
+                 Config.Device(4)->Changed);
+}
+
+// A module may refuse to delete a loop it does not hold yet: that is no failure and logs
+// nothing, and the loop is then sent. A refused relay delete fails the write.
+TEST_F(LinkWrite, ARefusedLoopDeleteIsNoFailure)
+{
+    CopySiteIntoConfig();
+    Config.Device(2)->AsVEKT()->Loop(8)->SetPart(3);
+    Config.Device(2)->AsVEKT()->Loop(8)->Changed = true;
+    Faults.RefuseCodes = {0x33};
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(RunJob(JobWrite, Admin), 1);
+    EXPECT_EQ(Requests(0x33).size(), 1);
+    EXPECT_TRUE(LinesStarting(QStringLiteral("    Удаление шлейфа")).isEmpty());
+    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("    Шлейф №8(СА: 2): ОК")));
+    EXPECT_EQ(Site.Device(2)->AsVEKT()->Loop(8)->Part, 3);
+
+    TLinkRig relays;
+    relays.Faults.RefuseCodes = {0x35};
+    relays.Config.Device(1)->ID = Site.Device(1)->ID;
+    relays.Config.Device(1)->AsRelayDev()->Relay(3)->Changed = true;
+    ASSERT_TRUE(relays.Start());
+    EXPECT_NE(relays.RunJob(JobWrite, Admin), 1);
+    EXPECT_TRUE(relays.Log.Lines.contains(QStringLiteral("    Удаление реле №3(СА: 1): Error")));
+    EXPECT_TRUE(relays.Log.Lines.contains(QStringLiteral("Отклонено запросов: 1")));
+}
+
+// A module that follows each result with one more data frame has it acknowledged by that
+// frame's own number, so no frame is left unacknowledged.
+TEST_F(LinkWrite, TrailingFramesAreAcknowledgedByTheirOwnNumber)
+{
+    CopySiteIntoConfig();
+    Config.WriteAll = true;
+    Faults.TrailingFrame = true;
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(RunJob(JobWrite, Admin), 1);
+    EXPECT_EQ(Core->Abandoned(), 0);
+    EXPECT_EQ(ConfigDifferences(Config, Site, TCompare::Settings), QStringList());
+}
+
+// A module that never finishes erasing is given up after the erase time, and the write fails.
+TEST_F(LinkWrite, AnEraseThatNeverEndsIsGivenUp)
+{
+    CopySiteIntoConfig();
+    Config.WriteAll = true;
+    Faults.ErasingReplies = 3000; // seconds of polling: longer than the erase time
+    Port.Timings.EraseMs = 30;
+    ASSERT_TRUE(Start());
+    EXPECT_NE(RunJob(JobWrite, Admin), 1);
+    EXPECT_TRUE(Requests(0x40).isEmpty());
 }
 
 // A device with a new address is sent with the change code and then moved, without outputs.

@@ -13,6 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 struct IniFile : testing::Test {
@@ -113,21 +117,23 @@ TEST_F(IniFile, CatalogueDropsEmptyPathsAndRenumbers)
     EXPECT_EQ(ReadText(Path), QStringLiteral("[Link]\nType=1\n\n[Config]\nCount=2\n"
                                              "Path1=/a.cfg\nName1=A\nNote1=first\n"
                                              "Path2=/c d.cfg\nName2= C \nNote2=third\n"));
-}
 
-TEST_F(IniFile, CatalogueTextsRoundTripUnchanged)
-{
-    const TCatalog entries{
+    // Texts with the characters other INI dialects treat specially come back unchanged.
+    const TCatalog odd{
         {QStringLiteral("Объект №1, корпус \"Б\"; этаж 2"),
          QStringLiteral("пожарная, охранная; \\ ок"),
          QStringLiteral("C:\\Конфиг\\site, main;1.cfg")},
-        {QStringLiteral("=x="), QString(), QStringLiteral("/home/user/dir with spaces/b.cfg")},
+        {QStringLiteral("=x="), QString(), QStringLiteral("sites/dir with spaces/b.cfg")},
     };
-    ASSERT_TRUE(SaveCatalog(Path, entries, Messages));
-    EXPECT_EQ(LoadCatalog(Path), entries);
+    ASSERT_TRUE(SaveCatalog(Path, odd, Messages));
+    EXPECT_EQ(LoadCatalog(Path), odd);
     QStringList paths{QStringLiteral("kept")};
     ReadCatalogPaths(Path, paths);
-    EXPECT_EQ(paths, (QStringList{QStringLiteral("kept"), entries[0].Path, entries[1].Path}));
+    EXPECT_EQ(paths, (QStringList{QStringLiteral("kept"), odd[0].Path, odd[1].Path}));
+    // A relative path names a file beside the INI file, wherever the program runs from.
+    EXPECT_EQ(CatalogFilePath(Path, odd[1].Path),
+              Dir.filePath(QStringLiteral("sites/dir with spaces/b.cfg")));
+    EXPECT_EQ(CatalogFilePath(Path, QStringLiteral("/abs/c.cfg")), QStringLiteral("/abs/c.cfg"));
 }
 
 TEST_F(IniFile, CatalogueOfMissingOrOddSectionsIsEmpty)
@@ -151,10 +157,12 @@ TEST_F(IniFile, CatalogueOfMissingOrOddSectionsIsEmpty)
 TEST_F(IniFile, WhereFilesLive)
 {
     const QString exe = Dir.filePath(QStringLiteral("lorim-config"));
-    EXPECT_EQ(IniPathFor(exe), exe + QStringLiteral(".ini"));
-    EXPECT_EQ(IniPathFor(QStringLiteral("/nonexistent-folder/lorim-config")),
+    EXPECT_EQ(IniPathFor(exe).Write, exe + QStringLiteral(".ini"));
+    const TIniPath elsewhere = IniPathFor(QStringLiteral("/nonexistent-folder/lorim-config"));
+    EXPECT_EQ(elsewhere.Write,
               QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                   QStringLiteral("/lorim-config.ini"));
+    EXPECT_EQ(elsewhere.Read, elsewhere.Write);
     for (const char16_t *folder : {u"/opt/lorim", u"/opt/lorim/"}) {
         SetAppDir(QString::fromUtf16(folder));
         EXPECT_EQ(AppDir, QStringLiteral("/opt/lorim") + QDir::separator());
@@ -178,14 +186,73 @@ TEST_F(IniFile, LinkSettingsDefaults)
 TEST_F(IniFile, LinkSettingsRoundTripKeepingOtherSections)
 {
     WriteText(Path, QStringLiteral("[Config]\nCount=1\nPath1=/data/офис.cfg\n"));
-    const TOptnLink link{1, QStringLiteral("/dev/ttyUSB0"), 9600, QStringLiteral(" 10.0.0.1"),
-                         4001};
+    const TOptnLink link{1, QStringLiteral("/dev/ttyUSB0"), 9600, QStringLiteral("10.0.0.1"), 4001};
     ASSERT_TRUE(SaveLinkSettings(Path, link, Messages));
     EXPECT_EQ(LoadLinkSettings(Path), link);
     EXPECT_TRUE(Messages.Messages.isEmpty());
     EXPECT_EQ(ReadText(Path), QStringLiteral("[Config]\nCount=1\nPath1=/data/офис.cfg\n\n"
                                              "[Link]\nType=1\nCOMPort=/dev/ttyUSB0\nCOMSpeed=9600\n"
-                                             "IP= 10.0.0.1\nPort=4001\n"));
+                                             "IP=10.0.0.1\nPort=4001\n"));
+    // Blanks around a hand-edited address or port name are no part of it.
+    WriteText(Path, QStringLiteral("[Link]\nType=1\nIP = 10.0.0.1 \nCOMPort= /dev/ttyUSB0\t\n"
+                                   "COMSpeed=9600\nPort=4001\n"));
+    EXPECT_EQ(LoadLinkSettings(Path), link);
+}
+
+// A read-only INI file beside the program is read until the user's own copy exists; changes go
+// to the user's copy, which then is the one read.
+TEST_F(IniFile, AReadOnlyFileBesideTheProgramIsStillRead)
+{
+    const QString beside = Dir.filePath(QStringLiteral("lorim-config.ini"));
+    const QString own = Dir.filePath(QStringLiteral("home/lorim-config.ini"));
+    WriteText(beside, QStringLiteral("[Link]\nType=1\nIP=10.0.0.9\n\n[Config]\nCount=1\n"
+                                     "Path1=sites/a.cfg\nName1=A\n"));
+    EXPECT_EQ(ChooseIniPath(beside, true, own).Write, beside);
+    const TIniPath ini = ChooseIniPath(beside, false, own);
+    EXPECT_EQ(ini.Read, beside);
+    EXPECT_EQ(ini.Write, own);
+    EXPECT_EQ(LoadLinkSettings(ini).IP, QStringLiteral("10.0.0.9"));
+    EXPECT_EQ(CatalogFilePath(ini, QStringLiteral("sites/a.cfg")),
+              Dir.filePath(QStringLiteral("sites/a.cfg")));
+
+    TOptnLink link = LoadLinkSettings(ini);
+    link.Port = 4001;
+    ASSERT_TRUE(SaveLinkSettings(ini, link, Messages));
+    EXPECT_TRUE(ReadText(beside).contains(u"IP=10.0.0.9\n\n[Config]")); // untouched
+    const TIniPath after = ChooseIniPath(beside, false, own);
+    EXPECT_EQ(after.Read, own);
+    EXPECT_EQ(LoadLinkSettings(after), link);
+    EXPECT_EQ(LoadCatalog(after).size(), 1); // the catalogue came along
+}
+
+// A writable INI file in a folder that cannot take a temporary file is not written in place
+// (which could leave it cut short): the save fails and the file stays whole. The save runs in
+// a child process, as an unprivileged user when the tests run as root.
+TEST_F(IniFile, NoWriteInPlace)
+{
+    const QString folder = Dir.filePath(QStringLiteral("locked"));
+    const QString path = folder + QStringLiteral("/lorim-config.ini");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    WriteText(path, QStringLiteral("[Link]\nType=1\n"));
+    const auto passable = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(Dir.path(), passable | QFile::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
+                                                QFile::ReadOther | QFile::WriteOther));
+    ASSERT_TRUE(QFile::setPermissions(folder, passable));
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        TIniFile ini(path);
+        ini.ReplaceSection(QStringLiteral("Link"), {{QStringLiteral("Type"), QStringLiteral("0")}});
+        _exit(ini.Save() ? 1 : 0);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadText(path), QStringLiteral("[Link]\nType=1\n"));
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 TEST(UdpAddress, AddressAndOptionalPort)
