@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for SECONDS seconds (default 600),
 # starting from its seed corpus in fuzz/corpus. New inputs go to build/fuzz/corpus, findings to
-# build/fuzz/findings. Prints the executions of each target; fails on the first finding.
+# build/fuzz/findings. An input that runs longer than 10 s is a finding too (a hang). Prints the
+# executions of each target; fails on the first finding.
 #   scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,15 +10,17 @@ seconds=${1:-600}
 ./scripts/setup.sh
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DLORIM_FUZZ=ON -DLORIM_TESTS=OFF >/dev/null
-cmake --build build/fuzz --target fRecv fRecords fSim
+targets=(fRecv fRecords fSim fDB)
+cmake --build build/fuzz --target "${targets[@]}"
 mkdir -p build/fuzz/findings
 total=0
-for name in recv records sim; do
-  target="f${name^}"
+for target in "${targets[@]}"; do
+  name=${target#f}
+  name=${name,,}
   work=build/fuzz/corpus/$name
   mkdir -p "$work"
   log=build/fuzz/$name.log
-  if ! "build/fuzz/bin/$target" -max_total_time="$seconds" -print_final_stats=1 \
+  if ! "build/fuzz/bin/$target" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
       -artifact_prefix=build/fuzz/findings/$name- "$work" "fuzz/corpus/$name" >"$log" 2>&1; then
     tail -n 40 "$log"
     echo "fuzz: $target found a fault; the input is in build/fuzz/findings" >&2

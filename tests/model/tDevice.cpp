@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -18,7 +19,9 @@ std::unique_ptr<TDevice> Make(const char16_t *type)
 
 } // namespace
 
-TEST(Devices, EachModelGetsItsClassAndOutputs)
+// Each model falls into exactly one device class, and its device has that class with the
+// outputs of the class only, numbered from 1.
+TEST(Devices, EachModelHasOneClassAndItsOutputs)
 {
     for (const TKind &k : Kinds) {
         const auto d = Make(k.Name);
@@ -27,8 +30,12 @@ TEST(Devices, EachModelGetsItsClassAndOutputs)
         const TVEKT *v = d->AsVEKT();
         const TRelayDev *r = d->AsRelayDev();
         const TIndicDev *i = d->AsIndicDev();
+        EXPECT_EQ(IsRelayDevKind(n) + IsKP(n) + IsVEKT(n) + IsIndicDevKind(n), 1) << int(k.Code);
         EXPECT_EQ((std::tuple{!!v, !!r, !!i, !!d->AsKP()}),
                   (std::tuple{IsVEKT(n), IsRelayDevKind(n), IsIndicDevKind(n), IsKP(n)}));
+        EXPECT_EQ(IsIndicDevKind(n), IsVMSGroup(n) != IsIB8(n));
+        EXPECT_EQ((std::tuple{LoopCount(n) > 0, RelayCount(n) > 0, IndicatorCount(n) > 0}),
+                  (std::tuple{!!v, !!r, !!i}));
         const int count = v ? v->Count() : r ? r->Count() : i ? i->Count() : 0;
         EXPECT_EQ(count, LoopCount(n) + RelayCount(n) + IndicatorCount(n));
         EXPECT_TRUE(v ? !v->Loop(0) && !v->Loop(count + 1) && v->Loop(count)->Part == 0 : true);
@@ -37,6 +44,12 @@ TEST(Devices, EachModelGetsItsClassAndOutputs)
                             i->Indicator(count)->Mode == 0
                       : true);
     }
+    EXPECT_EQ(
+        (std::vector<int>{RelayCount(u"ЦМ"), RelayCount(u"БР-2"), LoopCount(u"ВЕКТ-8 v4"),
+                          LoopCount(u"ВЕКТ-16Р"), LoopCount(u"ВЕКТ-24Р"), IndicatorCount(u"ИБ-8"),
+                          IndicatorCount(u"ВМС-16"), IndicatorCount(u"ИБ-40")}),
+        (std::vector<int>{3, 2, 8, 16, 24, 8, 16, 40}));
+    EXPECT_TRUE(IsVMSGroup(u"ИБ-40") && IsCM(u"ЦМ") && IsBR(u"БР-2"));
     EXPECT_EQ(NewDevice(QStringLiteral("ВЕКТ-8 "), {}, {}, {}, {}, 0), nullptr);
     // New indicator devices sound; new keypads sound on keys and on arming.
     EXPECT_EQ(Make(u"ИБ-40")->AsIndicDev()->Sound, 1);
@@ -47,9 +60,9 @@ TEST(Devices, EachModelGetsItsClassAndOutputs)
     EXPECT_EQ(kp.Sound, 2);
 }
 
-// A loop joining a partition becomes a security loop unless it has a type; a loop has a delay
-// when it is "with delay", or a fire loop without the double-trigger flag.
-TEST(Devices, LoopRules)
+// A loop joining a partition becomes a security loop unless it has a type. Which loops have a
+// delay: Records.Loop.
+TEST(Devices, ALoopJoiningAPartitionIsASecurityLoop)
 {
     TShleif loop;
     loop.SetPart(4);
@@ -57,19 +70,6 @@ TEST(Devices, LoopRules)
     loop.Type = 7;
     loop.SetPart(5);
     EXPECT_EQ(loop.Type, 7);
-    const std::tuple<int, int, bool> delays[] = {
-        {1, TShleif::DoubleFire, false},
-        {1, TShleif::ResetFire, true},
-        {8, 0, true},
-        {3, TShleif::DoubleFire, true},
-        {2, 0, false},
-        {15, 0, false},
-    };
-    for (const auto &[type, flags, has] : delays) {
-        loop.Type = static_cast<std::uint8_t>(type);
-        loop.Flags = static_cast<std::uint8_t>(flags);
-        EXPECT_EQ(loop.HasDelay(), has) << type << " " << flags;
-    }
 }
 
 TEST(Devices, PairsAndIdentifierText)

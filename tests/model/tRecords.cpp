@@ -1,5 +1,6 @@
 // One table per record kind: a hand-built record is read into an object that holds other values,
-// then the object writes its record. Address bytes: tConfig.cpp; combinations: tSimCore.cpp.
+// then the object writes its record. Address bytes: tConfig.cpp; every model and mode over the
+// link: tSoak.cpp.
 
 #include "link/uFrame.h"
 #include "model/uConfig.h"
@@ -97,7 +98,9 @@ TEST(Records, Loop)
     Check<T4>(0x13, {2, 3},
               {{{0x04, 0xA3, 0x06}, {4, 3, 5, 60}, {0x04, 0xA3, 0x06}},
                {{0x07, 0x21, 0x03}, {7, 1, 1, 30}, {0x07, 0x21, 0x03}}, // fire, reset: a delay
+               {{0x08, 0x08, 0x02}, {8, 8, 0, 20}, {0x08, 0x08, 0x02}}, // fire: a delay
                {{0x07, 0x47, 0x09}, {7, 7, 2, 0}, {0x07, 0x47}},        // fire, double: none
+               {{0x04, 0x43, 0x06}, {4, 3, 2, 60}, {0x04, 0x43, 0x06}}, // with delay, double
                {{0x07, 0x02, 0x09}, {7, 2, 0, 0}, {0x07, 0x02}},
                {{0x00, 0xA3, 0x06}, {0, 0, 0, 0}, {0x00, 0x00}}},
               [&panel](const TFrame &f) {
@@ -112,18 +115,25 @@ TEST(Records, Loop)
     EXPECT_EQ(Written(TShleif{.Type = 8, .Delay = 155, .Part = 255}), (TVec{0xFF, 0x08, 0x0F}));
 }
 
-// Mode in bits 0..3 with the two-loop flag in bit 7 for "АСПТ" only, the delay in the modes that
-// have one, then the partition or panel, and the loop for "АСПТ". Relays 0 and 3 are ignored.
+// Mode in bits 0..3 with the two-loop flag in bit 7 for "АСПТ" only, the delay in modes 1 and 3
+// to 7, then the partition or panel, and the loop for "АСПТ". Relays 0 and 3 are ignored.
 TEST(Records, Relay)
 {
     using T5 = std::tuple<int, int, int, int, int>;
     const auto d = NewDevice(QStringLiteral("БР-2"), {}, {}, {}, {}, 0);
     TRelayDev &dev = *d->AsRelayDev();
+    // (mode, two loops, delay, partition or panel, loop), one row for each of the ten modes
     Check<T5>(0x15, {3, 2},
-              {{{0x85, 0x03, 0x02, 0x07}, {5, 1, 30, 2, 7}, {0x85, 0x03, 0x02, 0x07}},
+              {{{0x80, 0x02, 0x06, 0x07}, {0, 0, 0, 0, 0}, {0x00, 0x00}},
                {{0x81, 0x02, 0x06, 0x07}, {1, 0, 20, 6, 0}, {0x01, 0x02, 0x06}},
-               {{0x02, 0x06, 0x09, 0x07}, {2, 0, 0, 6, 0}, {0x02, 0x06}},
-               {{0x00, 0x05, 0x06, 0x07}, {0, 0, 0, 0, 0}, {0x00, 0x00}}},
+               {{0x82, 0x02, 0x06, 0x07}, {2, 0, 0, 2, 0}, {0x02, 0x02}},
+               {{0x83, 0x02, 0x06, 0x07}, {3, 0, 20, 6, 0}, {0x03, 0x02, 0x06}},
+               {{0x84, 0x02, 0x06, 0x07}, {4, 0, 20, 6, 0}, {0x04, 0x02, 0x06}},
+               {{0x85, 0x02, 0x06, 0x07}, {5, 1, 20, 6, 7}, {0x85, 0x02, 0x06, 0x07}},
+               {{0x86, 0x02, 0x06, 0x07}, {6, 0, 20, 6, 0}, {0x06, 0x02, 0x06}},
+               {{0x87, 0x02, 0x06, 0x07}, {7, 0, 20, 6, 0}, {0x07, 0x02, 0x06}},
+               {{0x88, 0x02, 0x06, 0x07}, {8, 0, 0, 2, 0}, {0x08, 0x02}},
+               {{0x89, 0x02, 0x06, 0x07}, {9, 0, 0, 2, 0}, {0x09, 0x02}}},
               [&dev](const TFrame &f) {
                   *dev.Relay(2) = TRelay{.Mode = 9, .Delay = 9, .Device = 9, .Shlf = 9};
                   dev.ReadRelay(f);

@@ -1,6 +1,7 @@
-// A thousand and more damaged copies of a real configuration file, made deterministically:
-// truncations, flipped bytes in the header and in the pages, dropped tables, text in integer
-// columns, huge numbers, NULLs and duplicate rows. Each loads without a crash or a hang.
+// Damaged copies of a real configuration file, made deterministically in SQL: dropped tables,
+// text in integer columns, huge numbers, NULLs and duplicate rows. Each loads quickly, a load that
+// fails says why, and a missing table is always noticed. Damage to the bytes of the file is
+// fuzz/fDB.cpp's.
 
 #include "model/uConfig.h"
 #include "storage/uCatalog.h"
@@ -10,13 +11,9 @@
 #include "support/uTestSupport.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <functional>
-#include <random>
 
 namespace {
 
@@ -61,10 +58,6 @@ struct DamagedFiles : testing::Test {
     QTemporaryDir Dir;
     QString Good = Dir.filePath(QStringLiteral("good.cfg"));
     QString Bad = Dir.filePath(QStringLiteral("bad.cfg"));
-    QByteArray GoodBytes;
-    int Tried = 0;
-    int Refused = 0;    // not opened at all
-    int PartlyRead = 0; // opened, with a log line for what could not be read
 
     void SetUp() override
     {
@@ -74,16 +67,6 @@ struct DamagedFiles : testing::Test {
         ASSERT_EQ(
             SaveConfigFile(config, Good, AppDir + QStringLiteral("config.md_"), nullptr, nullptr),
             TSaveResult::Saved);
-        QFile f(Good);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        GoodBytes = f.readAll();
-    }
-
-    void WriteBad(const QByteArray &bytes)
-    {
-        QFile f(Bad);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
     }
 
     // A copy of the good file with SQL damage done to it.
@@ -100,70 +83,39 @@ struct DamagedFiles : testing::Test {
     }
 
     // Loads the damaged file as the editor would; it must come back quickly, and a load that
-    // fails says why in its last log line.
-    void Load()
+    // fails says why in its last log line. True when the damage was noticed: the file was not
+    // opened, or something in it could not be read.
+    bool Load()
     {
-        ++Tried;
         QElapsedTimer clock;
         clock.start();
         TConfig config;
         TLogRecorder log;
         TDBConfig db(&config, &log);
-        if (!db.Connect(Bad)) {
-            ++Refused;
-        } else if (!db.LoadConfig()) {
-            ++PartlyRead;
+        const bool opened = db.Connect(Bad);
+        const bool loaded = opened && db.LoadConfig();
+        if (opened && !loaded) {
             EXPECT_TRUE(log.Lines.last().startsWith(QStringLiteral("Не удалось открыть таблицу")))
                 << log.Lines.last().toStdString();
-        } else {
-            const QString all = log.Lines.join(u'\n');
-            if (all.contains(QStringLiteral("Error")) || all.contains(QStringLiteral("Не удалось")))
-                ++PartlyRead;
         }
         EXPECT_LT(clock.elapsed(), 1000);
         EXPECT_LE(config.DeviceCount(), TConfig::MaxAddress);
+        const QString all = log.Lines.join(u'\n');
+        return !loaded || all.contains(QStringLiteral("Error")) ||
+               all.contains(QStringLiteral("Не удалось"));
     }
 };
 
 } // namespace
 
-TEST_F(DamagedFiles, LoadWithoutCrashOrHang)
+TEST_F(DamagedFiles, LoadQuicklyAndSayWhatFailed)
 {
-    std::mt19937 rng(1206);
-    const auto pick = [&rng](qsizetype n) { return static_cast<qsizetype>(rng() % n); };
-
-    // Random bytes, some behind a genuine SQLite header.
-    for (int i = 0; i < 20; ++i) {
-        QByteArray bytes(static_cast<qsizetype>(1 + rng() % 20000), '\0');
-        for (char &c : bytes)
-            c = static_cast<char>(rng());
-        if (i % 2 == 1)
-            bytes.replace(0, 100, GoodBytes.left(100));
-        WriteBad(bytes);
-        Load();
-    }
-    // Truncations, everywhere from the empty file to one byte short.
-    for (int i = 0; i < 200; ++i) {
-        WriteBad(GoodBytes.left(i == 0 ? 0 : pick(GoodBytes.size())));
-        Load();
-    }
-    // Flipped bytes in the 100-byte header and anywhere in the pages.
-    for (int i = 0; i < 300; ++i) {
-        QByteArray bytes = GoodBytes;
-        const qsizetype span = i < 100 ? 100 : bytes.size();
-        for (int flips = 0; flips <= i % 5; ++flips)
-            bytes[pick(span)] ^= static_cast<char>(1 + rng() % 255);
-        WriteBad(bytes);
-        Load();
-    }
     // Dropped tables, one and two at a time.
     for (const QString &a : Tables)
         for (const QString &b : Tables) {
             DamageWith({QStringLiteral("DROP TABLE [") + a + u']',
                         QStringLiteral("DROP TABLE IF EXISTS [") + b + u']'});
-            const int before = Refused + PartlyRead;
-            Load();
-            EXPECT_EQ(Refused + PartlyRead, before + 1) << "a missing table is logged";
+            EXPECT_TRUE(Load()) << "a missing table is logged";
         }
     // Text, NULLs, huge and negative numbers, blobs in integer columns, row by row or whole.
     for (const auto &[table, columns] : IntegerColumns)
@@ -186,8 +138,4 @@ TEST_F(DamagedFiles, LoadWithoutCrashOrHang)
     Load();
     DamageWith({QStringLiteral("UPDATE [User] SET [Pswrd1]=hex(randomblob(100))")});
     Load();
-
-    EXPECT_GE(Tried, 1000);
-    std::printf("damaged files: %d tried, %d refused, %d partly read\n", Tried, Refused,
-                PartlyRead);
 }
