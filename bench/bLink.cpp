@@ -6,12 +6,11 @@
 #include "model/uNotify.h"
 #include "sim/uSimCore.h"
 #include "sim/uSimServer.h"
+#include "support/uLinkRig.h"
 #include "support/uSampleConfigs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QHostAddress>
-#include <QUdpSocket>
 
 #include <algorithm>
 #include <cstdio>
@@ -38,11 +37,8 @@ int main(int argc, char **argv)
     FillMaximal(site);
     site.User(111)->Pswrd1 = QStringLiteral("8522");
 
-    QUdpSocket probe;
-    probe.bind(QHostAddress::AnyIPv4, 0);
     TSimEndpoint endpoint;
-    endpoint.Port = probe.localPort();
-    probe.close();
+    endpoint.Port = FreeUdpPort();
     TModuleCore core(site);
     TSimServer server(core, endpoint);
     QString error;

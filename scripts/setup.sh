@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs to build and test. Idempotent: when all are
 # present it prints nothing and changes nothing. Run as root (or with sudo available).
+#   scripts/setup.sh [--screenshots]   the second also installs what the screenshot script needs
 set -euo pipefail
 
 packages=(
   build-essential g++ cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6sql6-sqlite libgl-dev
+  qt6-translations-l10n fonts-dejavu-core
   libgtest-dev libgmock-dev googletest
   libsqlite3-dev sqlite3
   clang libclang-rt-14-dev
 )
+if [ "${1:-}" = --screenshots ]; then
+  packages+=(xvfb xdotool x11-apps netpbm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

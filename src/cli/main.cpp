@@ -54,21 +54,6 @@ TOptnLink LinkOptions(const QCommandLineParser &args, const TIniPath &iniPath)
 QString TemplatePath() { return AppDir + QStringLiteral("config.md_"); }
 
 // The message the editor shows for a failed save.
-QString SaveFailure(TSaveResult result, const QString &path)
-{
-    switch (result) {
-    case TSaveResult::NoTemplate:
-        return QStringLiteral("Не удалось найти файл config.md_");
-    case TSaveResult::CannotCreate:
-    case TSaveResult::CannotReplace:
-        return QStringLiteral("Не удалось создать файл ") + path;
-    case TSaveResult::CannotOpen:
-        return QStringLiteral("Не удалось открыть БД ") + path;
-    default:
-        return QStringLiteral("Не удалось сохранить конфигурацию");
-    }
-}
-
 int ExitOfResult(int resultCode)
 {
     return resultCode == 1 ? ExitDone : resultCode == 0 ? ExitRefused : ExitLink;

@@ -1,5 +1,7 @@
 #include "model/uNaming.h"
 
+#include "model/uNotify.h"
+
 #include <algorithm>
 
 namespace {
@@ -83,3 +85,9 @@ bool ParsePair(QStringView s, std::uint8_t &a, std::uint8_t &b)
 }
 
 QString HexByte(std::uint8_t b) { return QString::number(b, 16).toUpper().rightJustified(2, u'0'); }
+
+bool ConfirmChange(TQuestion &question)
+{
+    return question.AskYesNo(QStringLiteral("Вы действительно хотите изменить настройки?"),
+                             QStringLiteral("Внимание"));
+}

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+class TQuestion;
+
 // Small text routines shared by the model, the storage and the windows.
 
 // The text without leading and trailing characters of code 32 and below.
@@ -32,6 +34,9 @@ QString PadLeft(const QString &s, QChar ch, int len);
 // Splits an "address/loop" text such as "2/5". True only when the text holds a "/" and both
 // parts are numbers from 1 to 255; a part that is not such a number reads as 0.
 bool ParsePair(QStringView s, std::uint8_t &a, std::uint8_t &b);
+
+// The question every settings dialog asks before it changes an object that exists: true for Yes.
+bool ConfirmChange(TQuestion &question);
 
 // A byte as two upper-case hexadecimal digits.
 QString HexByte(std::uint8_t b);

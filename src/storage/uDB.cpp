@@ -628,6 +628,21 @@ TSaveResult SaveConfigFile(TConfig &config, const QString &path, const QString &
     return TSaveResult::Saved;
 }
 
+QString SaveFailure(TSaveResult result, const QString &path)
+{
+    switch (result) {
+    case TSaveResult::NoTemplate:
+        return QStringLiteral("Не удалось найти файл config.md_");
+    case TSaveResult::CannotCreate:
+    case TSaveResult::CannotReplace:
+        return QStringLiteral("Не удалось создать файл ") + path;
+    case TSaveResult::CannotOpen:
+        return QStringLiteral("Не удалось открыть БД ") + path;
+    default:
+        return QStringLiteral("Не удалось сохранить конфигурацию");
+    }
+}
+
 QString TCatalogPasswordSearch::FindAccessPassword(const QString &moduleID)
 {
     QStringList paths;

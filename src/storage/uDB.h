@@ -104,6 +104,9 @@ enum class TSaveResult {
 TSaveResult SaveConfigFile(TConfig &config, const QString &path, const QString &templatePath,
                            TLogSink *log, TProgress *progress);
 
+// What the user is told about a save into path that did not end with Saved.
+QString SaveFailure(TSaveResult result, const QString &path);
+
 // The access password search: the catalogue's configuration files are opened in order and the
 // first whose module (device 1) has the identifier and whose user 111 has a main password gives
 // that password. Files that do not open are passed over.

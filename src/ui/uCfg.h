@@ -1,0 +1,131 @@
+#pragma once
+
+#include "link/uOptnLink.h"
+#include "link/uPort.h"
+#include "storage/uIniFile.h"
+#include "ui/uGuiSinks.h"
+#include "ui/uJobs.h"
+#include "ui/uStatus.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+
+namespace Ui {
+class TfmCfg;
+}
+class QCheckBox;
+class QEventLoop;
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TConfig;
+class TDevice;
+class TIndicDev;
+class TMessageBoxes;
+class TRelay;
+
+// The configuration editor: one configuration shown as three lists (expanders, partitions,
+// users) with a detail pane for the selected object, a menu, a toolbar and the message log.
+// With a file name it works on that file (configuration mode); without one on the network
+// itself (real-time mode). It also works hidden: the catalogue runs its commands on an editor
+// that is never shown, so start-up is a method, not a side effect of showing.
+class TfmCfg : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfmCfg(TMessageBoxes &boxes, QWidget *parent = nullptr);
+    ~TfmCfg() override;
+
+    std::unique_ptr<TConfig> Config;
+    TOptnLink LinkSettings;
+    TOptnAccess AccessPassword;
+    QString FileName; // empty: real-time mode
+    bool RealTime = false;
+    bool CloseRequested = false;
+    // Where the link settings and the catalogue (searched for the access password) are kept.
+    TIniPath IniPath;
+    TLinkTimings Timings;
+    // Runs the long jobs; the progress window unless a test sets another.
+    TJobRunner *Runner;
+
+    // Start-up: a fresh configuration, loaded from the file or read from the module (asking
+    // for the access password again while the module refuses it), then shown. False when it
+    // failed; the user has been told and the window is to close without a question.
+    bool StartUp();
+    // Shows the window modally: start-up, then the window until it is closed.
+    void ExecModal();
+
+    // Refilling the lists from the configuration; the first row is selected.
+    void FillDevList();
+    void FillPartList();
+    void FillUserList();
+    // The detail panes.
+    void ShowCMPane(int address);
+    void ShowBRPane(int address);
+    void ShowVEKTPane(int address);
+    void ShowVMSPane(int address);
+    void ShowIBPane(int address);
+    void ShowKPPane(int address);
+    void ShowPartPane(int number);
+    void ShowUserPane(int number);
+    // The row of a number, or -1; the number of a row's caption, or -1.
+    int FindDevRow(int address) const;
+    int FindPartRow(int number) const;
+    int FindUserRow(int number) const;
+    static int RowNumber(const QTreeWidgetItem *row);
+
+    QPlainTextEdit &Log() const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // The controls of one relay group of the module's or the relay expander's pane.
+    struct TRelayGroup {
+        QLabel *Mode, *Delay, *DevCaption, *DevValue, *ShlfCaption, *ShlfValue;
+        QCheckBox *TwoShlf;
+    };
+    // The controls every device pane has.
+    struct TDevicePane {
+        QWidget *Page;
+        QGroupBox *Group;
+        QLabel *ID, *KeyDB;
+    };
+    // The controls of an indication unit's pane.
+    struct TIndicPane {
+        TDevicePane Device;
+        QLabel *Mode, *Part;
+        QTreeWidget *Indicators;
+    };
+
+    TRelayGroup RelayGroup(const QString &pane, int i) const;
+    TDevicePane DevicePane(const QString &pane) const;
+    void ShowDevice(const TDevicePane &pane, const TDevice &device);
+    void ShowRelay(const TRelayGroup &group, const TRelay &relay);
+    void ShowIndicators(const TIndicPane &pane, const TIndicDev &unit);
+    template <typename AddRows> void FillList(QTreeWidget *list, AddRows addRows);
+    static int FindRow(const QTreeWidget *list, int number);
+
+    void lvDevChange();
+    void lvPartChange();
+    void lvUserChange();
+    void pcObjChange();
+
+    // Runs a job on the editor's configuration and file with its link settings and access
+    // password; the password comes back from a link job.
+    TJobResult RunJob(int code);
+
+    std::unique_ptr<Ui::TfmCfg> FUi;
+    TMessageBoxes &FBoxes;
+    TGuiLog FLog;
+    TStatusRunner FStatusRunner;
+    std::array<TRelayGroup, 3> FCMRelays;
+    std::array<TRelayGroup, 2> FBRRelays;
+    TIndicPane FVMS;
+    TIndicPane FIB;
+    QEventLoop *FModalLoop = nullptr;
+};

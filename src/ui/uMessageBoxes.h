@@ -1,0 +1,23 @@
+#pragma once
+
+#include "model/uNotify.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Every message box of the program: a notice with its text alone, and the Yes/No question whose
+// Escape and close button answer No. One object serves all windows and dialogs; tests script it
+// so that no box is ever shown and no test races a modal box.
+class TMessageBoxes : public TQuestion, public TMessageSink {
+public:
+    bool AskYesNo(const QString &text, const QString &caption) override;
+    void ShowMessage(const QString &text) override;
+
+    // While Scripted is set nothing is shown: each question takes the next of Answers (No when
+    // none is left), and the texts asked and shown are recorded.
+    bool Scripted = false;
+    QList<bool> Answers;
+    QStringList Asked;
+    QStringList Shown;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "link/uOptnLink.h"
+#include "storage/uIniFile.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class TfmViewCfg;
+}
+class QTreeWidgetItem;
+class TMessageBoxes;
+
+// The catalogue window of configuration mode: the configuration files listed in the INI file,
+// read when the window is made and written back when it closes, with the commands on them.
+// A filter above the list narrows it by name, description or path as the user types; the
+// commands act on the row selected in what is shown.
+class TfmViewCfg : public QDialog {
+    Q_OBJECT
+public:
+    TfmViewCfg(TMessageBoxes &boxes, const TIniPath &iniPath, const TOptnLink &link,
+               QWidget *parent = nullptr);
+    ~TfmViewCfg() override;
+
+    TOptnLink LinkSettings;
+    // Opens the editor on a file with the link settings and returns when it has closed; tests
+    // replace it.
+    std::function<void(const QString &file, const TOptnLink &link)> OpenEditor;
+
+    // Shows only the rows whose name, description or path holds the text (any case).
+    void Filter(const QString &text);
+
+    void bbtDelClick();
+    void bbtSelectClick();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void done(int result) override;
+
+private:
+    QTreeWidgetItem *SelectedRow() const;
+    void SelectVisibleNear(int index);
+
+    std::unique_ptr<Ui::TfmViewCfg> FUi;
+    TMessageBoxes &FBoxes;
+    TIniPath FIniPath;
+};
