@@ -2,9 +2,13 @@
 // opening the largest configuration file (the editor's start-up in configuration mode against
 // `lorim-cli dump`), and reading the largest configuration from the simulator in real-time
 // mode (the editor's start-up with its progress window and log pane against `lorim-cli read`).
+// Also: refilling the device list of the largest configuration, one real-time edit (a user's
+// password changed, written and confirmed) from the dialog's OK to the refreshed list, and the
+// catalogue's filter narrowing 1,000 entries as each key is typed.
 // Runs offscreen.  Usage: lorim_bench_editor [rounds]
 
 #include "model/uConfig.h"
+#include "sim/uDemoSite.h"
 #include "sim/uSimCore.h"
 #include "sim/uSimServer.h"
 #include "storage/uCatalog.h"
@@ -13,11 +17,19 @@
 #include "support/uSampleConfigs.h"
 #include "ui/uCfg.h"
 #include "ui/uMessageBoxes.h"
+#include "ui/uTuningAccess.h"
+#include "ui/uTuningUser.h"
+#include "ui/uUiTestSupport.h"
+#include "ui/uViewCfg.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <cstdio>
@@ -104,13 +116,94 @@ int main(int argc, char **argv)
              QStringLiteral("--udp"), endpoint.Address + u':' + QString::number(endpoint.Port),
              QStringLiteral("--password"), QStringLiteral("8522"), QStringLiteral("--ini"), ini});
     });
+
+    // Refilling the device list of the largest configuration.
+    TfmCfg refill(boxes);
+    refill.IniPath = ini;
+    refill.FileName = file;
+    refill.show();
+    refill.StartUp();
+    const double fillList = Best(rounds * 10, [&] {
+        refill.FillDevList();
+        QApplication::processEvents();
+        return true;
+    });
+    refill.CloseRequested = true;
     server.Stop();
+
+    // One real-time edit over loopback UDP: a user's password changed in its dialog, from OK
+    // to the list refreshed after the module took it.
+    TConfig demo;
+    FillDemoSite(demo);
+    TSimEndpoint demoEndpoint;
+    demoEndpoint.Port = FreeUdpPort();
+    TModuleCore demoCore(demo);
+    TSimServer demoServer(demoCore, demoEndpoint);
+    if (!demoServer.Start(error))
+        return 1;
+    TfmCfg live(boxes);
+    live.IniPath = ini;
+    live.LinkSettings = {1, QString(), 57600, demoEndpoint.Address, demoEndpoint.Port};
+    live.show();
+    double editBest = 1e12;
+    int round = 0;
+    bool opened = false;
+    WhenModal<TfmTuningAccess>([&](TfmTuningAccess &dialog) {
+        dialog.findChild<QLineEdit *>(QStringLiteral("edPswrd"))->setText(QStringLiteral("8522"));
+        boxes.Answers = {true};
+        dialog.findChild<QPushButton *>(QStringLiteral("btOK"))->click();
+    });
+    opened = live.StartUp();
+    live.findChild<QTabWidget *>(QStringLiteral("pcObj"))->setCurrentIndex(2);
+    QTreeWidget *users = live.findChild<QTreeWidget *>(QStringLiteral("lvUser"));
+    for (; opened && round < rounds * 5; ++round) {
+        users->setCurrentItem(users->topLevelItem(0));
+        QElapsedTimer t;
+        WhenModal<TfmTuningUser>([&](TfmTuningUser &dialog) {
+            dialog.findChild<QLineEdit *>(QStringLiteral("edPwd1"))
+                ->setText(QString::number(1000 + round));
+            boxes.Answers = {true};
+            t.start();
+            dialog.findChild<QPushButton *>(QStringLiteral("btOK"))->click();
+        });
+        live.UpdateCmd();
+        QApplication::processEvents();
+        editBest = std::min(editBest, t.nsecsElapsed() / 1e6);
+        if (demo.User(1)->Pswrd1 != QString::number(1000 + round))
+            return 1;
+    }
+    live.CloseRequested = true;
+    demoServer.Stop();
+
+    // The catalogue's filter over 1,000 entries, key by key.
+    TCatalog entries;
+    for (int i = 0; i < 1000; ++i)
+        entries.append({QStringLiteral("Объект %1").arg(i),
+                        QStringLiteral("ул. Садовая, %1").arg(i),
+                        QStringLiteral("/srv/sites/site%1.cfg").arg(i)});
+    SaveCatalog(ini, entries, boxes);
+    TfmViewCfg catalogue(boxes, ini, TOptnLink());
+    catalogue.show();
+    const QString typed = QStringLiteral("садовая, 99");
+    double worstKey = 0;
+    for (int r = 0; r < rounds; ++r)
+        for (int n = 0; n <= typed.size(); ++n) {
+            const double ms = Best(1, [&] {
+                catalogue.Filter(typed.left(n));
+                QApplication::processEvents();
+                return true;
+            });
+            worstKey = std::max(worstKey, ms);
+        }
 
     std::printf("largest configuration: %d devices, %d partitions, %d users\n", site.DeviceCount(),
                 site.PartCount(), site.UserCount());
     std::printf("open the file:  editor %.0f ms, lorim-cli dump %.0f ms\n", openEditor, openCli);
     std::printf("real-time read: editor %.0f ms, lorim-cli read %.0f ms (ratio %.2f)\n", readEditor,
                 readCli, readEditor / readCli);
+    std::printf("device list refill: %.1f ms\n", fillList);
+    std::printf("real-time edit of a user, OK to refreshed list: %.1f ms\n", editBest);
+    std::printf("catalogue filter, 1,000 entries: %.1f ms for the slowest key\n", worstKey);
     std::printf("(best of %d rounds)\n", rounds);
     return 0;
 }

@@ -37,6 +37,8 @@ shot "$start" docs/start-window
 xdotool key Down Tab space
 shot "$(window 'Настройка связи')" build/screenshots/link-settings
 xdotool key Escape
+# Every dialog as it opens on the demo site.
+"$bin/lorim_screens" build/screenshots
 xdotool windowfocus --sync "$start"
 xdotool key Return
 editor=$(window 'Конфигурирование ЛОРИМ')

@@ -71,6 +71,7 @@ void TThreadPort::ShowLinkError(const QString &text)
 void TThreadPort::Execute()
 {
     ResultCode = -1;
+    Accepted = 0;
     Frame.Clear();
     SeqNo = 0;
     FStop = false;

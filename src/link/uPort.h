@@ -56,6 +56,9 @@ public:
     std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
     // -1 the job did not complete, 0 login did not succeed or no password was found, 1 done.
     std::atomic<int> ResultCode{-1};
+    // Objects the module accepted in this job's writes, so that a caller can tell a write that
+    // failed before anything changed on the module from one it carried out in part.
+    int Accepted = 0;
 
     void Execute();
 

@@ -68,6 +68,8 @@ TThreadPort::TSent TThreadPort::SendObject(bool acknowledgeOnly, bool refusalFai
     const bool refused = Frame.IsRefused();
     if (refused && refusalFails)
         ++FFailures;
+    if (!refused)
+        ++Accepted;
     const bool finished =
         acknowledgeOnly ? Acknowledge(Frame.ReplySeq()) : FinishExchange(Frame.ReplySeq());
     if (!finished || Terminated())

@@ -602,6 +602,104 @@ QList<TLoopRow> TConfig::FillLoopsOfPart(std::uint8_t p) const
     return rows;
 }
 
+// ---- the loop choices of the relay and indicator dialogs, and renumbering ----
+
+namespace {
+
+using TLoopTest = bool (*)(const TShleif &);
+
+bool IsFireLoop(const TShleif &loop) { return loop.IsFire(); }
+bool IsBoundLoop(const TShleif &loop) { return loop.Part != 0; }
+
+QStringList LoopsWhere(const TDevice *device, TLoopTest test)
+{
+    QStringList list;
+    const TVEKT *panel = device ? device->AsVEKT() : nullptr;
+    for (int n = 1; panel && n <= panel->Count(); ++n)
+        if (test(*panel->Loop(n)))
+            list.append(Padded(n, 2));
+    return list;
+}
+
+QStringList PanelsWhere(const TConfig &config, TLoopTest test)
+{
+    QStringList list;
+    for (int a = 1; a <= TConfig::MaxAddress; ++a)
+        if (!LoopsWhere(config.Device(a), test).isEmpty())
+            list.append(Padded(a, 3));
+    return list;
+}
+
+// Points a reference that named from to to, and marks its holder changed.
+template <typename T> void Repoint(T &reference, bool &changed, int from, int to)
+{
+    if (static_cast<int>(reference) == from) {
+        reference = static_cast<T>(to);
+        changed = true;
+    }
+}
+
+// Re-points a device's relays and indicators: those that name a loop (their Device is a panel
+// address) when loopRefs is set, else those that name a partition.
+void RepointOutputs(TDevice &device, bool loopRefs, int from, int to)
+{
+    const auto repoint = [&](auto &output) {
+        if (output.PointsToLoop() == loopRefs)
+            Repoint(output.Device, output.Changed, from, to);
+    };
+    if (TRelayDev *relays = device.AsRelayDev())
+        for (int n = 1; n <= relays->Count(); ++n)
+            repoint(*relays->Relay(n));
+    else if (TIndicDev *unit = device.AsIndicDev())
+        for (int n = 1; n <= unit->Count(); ++n)
+            repoint(*unit->Indicator(n));
+}
+
+} // namespace
+
+QStringList TConfig::FirePanels() const { return PanelsWhere(*this, IsFireLoop); }
+QStringList TConfig::BoundPanels() const { return PanelsWhere(*this, IsBoundLoop); }
+QStringList TConfig::FireLoops(int address) const
+{
+    return LoopsWhere(Device(address), IsFireLoop);
+}
+QStringList TConfig::BoundLoops(int address) const
+{
+    return LoopsWhere(Device(address), IsBoundLoop);
+}
+
+bool TConfig::RenumberPart(int from, int to)
+{
+    if (!Part(from) || to < 1 || to > MaxPart || FParts[to])
+        return false;
+    MovePart(from, to);
+    ForEachDevice([from, to](int, TDevice &d) {
+        RepointOutputs(d, false, from, to);
+        if (TKP *keypad = d.AsKP())
+            Repoint(keypad->Part, keypad->Changed, from, to);
+        else if (TIndicDev *unit = d.AsIndicDev())
+            Repoint(unit->Part, unit->Changed, from, to);
+        else if (TVEKT *panel = d.AsVEKT())
+            for (int n = 1; n <= panel->Count(); ++n)
+                Repoint(panel->Loop(n)->Part, panel->Loop(n)->Changed, from, to);
+    });
+    for (auto &user : FUsers)
+        if (user) {
+            Repoint(user->Part1, user->Changed, from, to);
+            Repoint(user->Part2, user->Changed, from, to);
+        }
+    return true;
+}
+
+bool TConfig::RenumberDevice(int from, int to)
+{
+    if (!Device(from) || to < 1 || to > MaxAddress || FDevices[to])
+        return false;
+    MoveDevice(from, to);
+    ForEachDevice([from, to](int, TDevice &d) { RepointOutputs(d, true, from, to); });
+    return true;
+}
+
 // ---- records from the module ----
 
 void TConfig::ApplyRecord(const TFrame &frame, TLogSink *log)

@@ -124,6 +124,25 @@ public:
     int FillPartChoices(QStringList &list, std::uint8_t current) const;
     QList<TLoopRow> FillLoopsOfPart(std::uint8_t p) const;
 
+    // ---- the loop choices of the relay and indicator dialogs, and renumbering ----
+    // Control panels with a fire loop, and with a loop bound to a partition: their addresses
+    // padded with blanks to 3, ascending.
+    QStringList FirePanels() const;
+    QStringList BoundPanels() const;
+    // The fire loops, and the bound loops, of the panel at an address (none for any other
+    // device): loop numbers padded with blanks to 2, ascending.
+    QStringList FireLoops(int address) const;
+    QStringList BoundLoops(int address) const;
+    // Moves partition from to the free number to, and every reference with it: loops, relays
+    // and indicators of partitions, keypads, indication units and users follow, and each one
+    // re-pointed is marked changed. False, with nothing changed, when from is no partition or
+    // to is not a free number.
+    bool RenumberPart(int from, int to);
+    // Moves the device at from to the free address to; the "АСПТ" relays and loop-state
+    // indicators that named from follow and are marked changed. False, with nothing changed,
+    // when from is empty or to is not a free address.
+    bool RenumberDevice(int from, int to);
+
     // ---- records from the module ----
     // Takes one record of a read stream by its code, logging what it took.
     void ApplyRecord(const TFrame &frame, TLogSink *log);

@@ -247,10 +247,16 @@ bool TDBConfig::SaveAdminUser()
     const TUser *admin = FConfig ? FConfig->User(TUser::AdminNumber) : nullptr;
     if (!admin || !FConnection.IsOpen())
         return false;
-    Run(QStringLiteral("DELETE FROM [User] WHERE [Num]=111"));
-    return Run(
-        Insert(QStringLiteral("User"), UserColumns,
-               {TUser::AdminNumber, TUser::TypeAdmin, 255, 0, admin->Pswrd1, admin->Pswrd2}));
+    // One transaction, so that a failed insert cannot leave the file without its administrator.
+    const bool saved =
+        FConnection.Execute(QStringLiteral("BEGIN")) &&
+        Run(QStringLiteral("DELETE FROM [User] WHERE [Num]=111")) &&
+        Run(Insert(QStringLiteral("User"), UserColumns,
+                   {TUser::AdminNumber, TUser::TypeAdmin, 255, 0, admin->Pswrd1, admin->Pswrd2})) &&
+        FConnection.Execute(QStringLiteral("COMMIT"));
+    if (!saved)
+        FConnection.Execute(QStringLiteral("ROLLBACK"));
+    return saved;
 }
 
 // ---- point queries ----

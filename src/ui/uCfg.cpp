@@ -59,18 +59,7 @@ TfmCfg::TfmCfg(TMessageBoxes &boxes, QWidget *parent)
     connect(FUi->lvPart, &QTreeWidget::currentItemChanged, this, &TfmCfg::lvPartChange);
     connect(FUi->lvUser, &QTreeWidget::currentItemChanged, this, &TfmCfg::lvUserChange);
     connect(FUi->pcObj, &QTabWidget::currentChanged, this, &TfmCfg::pcObjChange);
-    connect(FUi->N19, &QAction::triggered, this, &QWidget::close);
-    connect(FUi->NLink, &QAction::triggered, this,
-            [this] { EditLinkSettings(LinkSettings, IniPath, FBoxes, this); });
-    connect(FUi->NAccess, &QAction::triggered, this,
-            [this] { EditAccess(AccessPassword, FBoxes, this); });
-    // The commands that change, read, write and save the configuration are not available yet.
-    for (QAction *a : {FUi->NSave, FUi->NSaveAs, FUi->NReadCfg, FUi->NWriteCfg, FUi->NTime,
-                       FUi->NAddObj, FUi->NUpdtObj, FUi->NDelObj, FUi->sbtAdd, FUi->sbtUpdate,
-                       FUi->sbtDel, FUi->sbtSave, FUi->sbtReadCfg, FUi->sbtWriteCfg})
-        a->setEnabled(false);
-    for (QPushButton *b : findChildren<QPushButton *>())
-        b->setEnabled(false);
+    SetUpCommands();
 }
 
 TfmCfg::~TfmCfg() = default;
@@ -104,11 +93,11 @@ TfmCfg::TDevicePane TfmCfg::DevicePane(const QString &pane) const
 
 // ---- start-up and closing ----
 
-TJobResult TfmCfg::RunJob(int code)
+TJobResult TfmCfg::RunJob(int code, TConfig *config)
 {
     TCatalogPasswordSearch search(IniPath);
     TJobContext context;
-    context.Config = Config.get();
+    context.Config = config ? config : Config.get();
     context.FileName = FileName;
     context.Link = LinkSettings;
     context.Access = AccessPassword;
@@ -116,6 +105,7 @@ TJobResult TfmCfg::RunJob(int code)
     context.Search = &search;
     const TJobResult result = Runner->Run(code, context);
     AccessPassword = context.Access;
+    FLastAccepted = context.Accepted;
     FLog.Flush();
     return result;
 }

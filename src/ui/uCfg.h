@@ -10,6 +10,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -51,6 +52,9 @@ public:
     TLinkTimings Timings;
     // Runs the long jobs; the progress window unless a test sets another.
     TJobRunner *Runner;
+    // Asks where to save: a path, or empty when the user cancels. The file dialog unless a test
+    // sets another.
+    std::function<QString()> ChooseSaveFile;
 
     // Start-up: a fresh configuration, loaded from the file or read from the module (asking
     // for the access password again while the module refuses it), then shown. False when it
@@ -79,6 +83,24 @@ public:
     static int RowNumber(const QTreeWidgetItem *row);
 
     QPlainTextEdit &Log() const;
+
+    // The commands of the menu, the toolbar and the panes; the catalogue runs some on a hidden
+    // editor. Read, Write and Save say whether they were carried out.
+    void AddCmd();
+    void UpdateCmd();
+    void DeleteCmd();
+    bool ReadCfg();
+    bool WriteCfg();
+    void SetClock();
+    bool Save();
+    bool SaveAs();
+    void EditRelay(int relay);
+    void EditLoopOfPanel(int row);
+    void EditLoopOfPart(int row);
+    void EditSMS(int row);
+    void EditIndicator(int row);
+    void AddLoopsToPart();
+    void RemovePartLoop();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -115,9 +137,44 @@ private:
     void lvUserChange();
     void pcObjChange();
 
-    // Runs a job on the editor's configuration and file with its link settings and access
-    // password; the password comes back from a link job.
-    TJobResult RunJob(int code);
+    // Runs a job on a configuration (the editor's unless another is given) with the editor's
+    // file, link settings and access password; the password comes back from a link job.
+    TJobResult RunJob(int code, TConfig *config = nullptr);
+
+    // ---- commands ----
+    void SetUpCommands();
+    void ShowMenuCaptions();
+    void AddDeviceCmd();
+    void UpdateDeviceCmd();
+    void DeleteDeviceCmd();
+    void AddPartCmd();
+    void UpdatePartCmd();
+    void DeletePartCmd();
+    void AddUserCmd();
+    void UpdateUserCmd();
+    void DeleteUserCmd();
+    void EditLoop(int address, int loop, bool partFixed);
+    void KeyDBChange(QLabel *value);
+    void RefreshActiveList();
+    void SelectRow(QTreeWidget *list, int row);
+    bool Ask(const QString &text);
+    void Tell(const QString &text);
+
+    // ---- writing changes in real-time mode ----
+    // Clears every change mark, the SMS records' too, so that a write sends exactly what one
+    // command changed.
+    void ClearMarks();
+    // Runs the write job; true when the module took every change.
+    bool WriteChanges();
+    // ClearMarks, mark one object, WriteChanges.
+    bool WriteOne(const std::function<void()> &mark);
+    // After a failed write: when the module took part of it, the configuration is read again
+    // (the module is the truth) and true is returned; otherwise the caller undoes its change.
+    bool ReadAgainAfterPartialWrite();
+    // Reads the configuration into a fresh container and takes it only when the read succeeded.
+    bool ReadInto();
+    // Deletes the partitions a cascade marked deleted.
+    void DeleteMarkedParts();
 
     std::unique_ptr<Ui::TfmCfg> FUi;
     TMessageBoxes &FBoxes;
@@ -128,4 +185,5 @@ private:
     TIndicPane FVMS;
     TIndicPane FIB;
     QEventLoop *FModalLoop = nullptr;
+    int FLastAccepted = 0; // objects the module took in the last link job
 };

@@ -21,6 +21,7 @@ TJobResult LinkJob(int code, TJobContext &context, const TJobSinks &sinks)
     port.PasswordSearch = context.Search;
     port.Execute();
     context.Access = port.Access;
+    context.Accepted = port.Accepted;
     switch (port.ResultCode) {
     case 1:
         return TJobResult::Ok;

@@ -37,6 +37,7 @@ struct TJobContext {
     TOptnAccess Access;
     TLinkTimings Timings;
     TPasswordSearch *Search = nullptr;
+    int Accepted = 0; // after a link job: the objects the module accepted
     std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
 };
 

@@ -1,7 +1,9 @@
 #include "ui/uUiUtil.h"
 
 #include "model/uNaming.h"
+#include "ui/uMessageBoxes.h"
 
+#include <QComboBox>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -24,3 +26,38 @@ void SelectNearRow(QTreeWidget *list, int index)
 }
 
 QString PaddedNumber(int n, int width) { return PadLeft(QString::number(n), u' ', width); }
+
+bool TakeOfferedNumber(QComboBox *box, int &number, TMessageBoxes &boxes)
+{
+    const QString text = box->currentText().trimmed();
+    for (int i = 0; i < box->count(); ++i) {
+        if (box->itemText(i).trimmed() == text) {
+            number = StrToIntDef(text, 0);
+            return true;
+        }
+    }
+    boxes.ShowMessage(QStringLiteral("Выберите номер из списка"));
+    box->setFocus();
+    return false;
+}
+
+TDelaySpinBox::TDelaySpinBox(QWidget *parent) : QSpinBox(parent)
+{
+    setRange(0, 150);
+    setSingleStep(10);
+    setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+}
+
+QValidator::State TDelaySpinBox::validate(QString &text, int &pos) const
+{
+    const QValidator::State state = QSpinBox::validate(text, pos);
+    if (state != QValidator::Acceptable)
+        return state;
+    return valueFromText(text) % 10 == 0 ? QValidator::Acceptable : QValidator::Intermediate;
+}
+
+void TDelaySpinBox::fixup(QString &input) const
+{
+    const int value = std::clamp(StrToIntDef(input, 0), minimum(), maximum());
+    input = textFromValue(value - value % 10);
+}

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QSpinBox>
 #include <QString>
 
+class QComboBox;
 class QTreeWidget;
 class QWidget;
+class TMessageBoxes;
 
 // Turns a window's redrawing off while it is refilled, and back on with one repaint of the
 // whole window. A null window is left alone.
@@ -16,3 +19,20 @@ void SelectNearRow(QTreeWidget *list, int index);
 // A number as the lists show it: padded on the left with blanks to width characters, so that
 // text order is numeric order.
 QString PaddedNumber(int n, int width = 3);
+
+// The number chosen in a number box (address, partition or user number): the box may be typed
+// into, but only a number it offers counts, so a typed number can never replace another object.
+// False, with a message and the focus in the box, when the text is not an offered number.
+bool TakeOfferedNumber(QComboBox *box, int &number, TMessageBoxes &boxes);
+
+// A delay in seconds as the module keeps it: 0 to 150 in tens. Typed text that is not a
+// multiple of 10 is taken down to one when the box is left.
+class TDelaySpinBox : public QSpinBox {
+    Q_OBJECT
+public:
+    explicit TDelaySpinBox(QWidget *parent = nullptr);
+
+protected:
+    QValidator::State validate(QString &text, int &pos) const override;
+    void fixup(QString &input) const override;
+};

@@ -5,6 +5,7 @@
 #include "ui/uMessageBoxes.h"
 #include "ui/uTuningLink.h"
 #include "ui/uUiUtil.h"
+#include "ui/uUpdateCfg.h"
 #include "ui_uViewCfg.h"
 
 #include <QKeyEvent>
@@ -27,18 +28,20 @@ TfmViewCfg::TfmViewCfg(TMessageBoxes &boxes, const TIniPath &iniPath, const TOpt
         editor.IniPath = FIniPath;
         editor.FileName = CatalogFilePath(FIniPath, file);
         editor.LinkSettings = settings;
+        editor.Timings = Timings;
         editor.ExecModal();
     };
     connect(FUi->edFilter, &QLineEdit::textChanged, this, &TfmViewCfg::Filter);
+    connect(FUi->BitBtn1, &QPushButton::clicked, this, &TfmViewCfg::BitBtn1Click);
+    connect(FUi->bbtAdd, &QPushButton::clicked, this, &TfmViewCfg::bbtAddClick);
+    connect(FUi->BitBtn3, &QPushButton::clicked, this, &TfmViewCfg::BitBtn3Click);
     connect(FUi->bbtDel, &QPushButton::clicked, this, &TfmViewCfg::bbtDelClick);
     connect(FUi->bbtSelect, &QPushButton::clicked, this, &TfmViewCfg::bbtSelectClick);
+    connect(FUi->BitBtn6, &QPushButton::clicked, this, &TfmViewCfg::BitBtn6Click);
+    connect(FUi->BitBtn7, &QPushButton::clicked, this, &TfmViewCfg::BitBtn7Click);
     connect(FUi->lvCfg, &QTreeWidget::itemDoubleClicked, this, &TfmViewCfg::bbtSelectClick);
     connect(FUi->BitBtn8, &QPushButton::clicked, this,
             [this] { EditLinkSettings(LinkSettings, FIniPath, FBoxes, this); });
-    // Creating, adding and changing entries, and reading and writing through the catalogue,
-    // are not available yet.
-    for (QPushButton *b : {FUi->BitBtn1, FUi->bbtAdd, FUi->BitBtn3, FUi->BitBtn6, FUi->BitBtn7})
-        b->setEnabled(false);
     for (QPushButton *b : findChildren<QPushButton *>())
         b->setAutoDefault(false);
     FUi->lvCfg->setFocus();
@@ -62,6 +65,9 @@ void TfmViewCfg::keyPressEvent(QKeyEvent *event)
     switch (event->key()) {
     case Qt::Key_Delete:
         bbtDelClick();
+        break;
+    case Qt::Key_Insert:
+        bbtAddClick();
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -135,4 +141,58 @@ void TfmViewCfg::bbtSelectClick()
     hide();
     OpenEditor(file, LinkSettings);
     show();
+}
+
+void TfmViewCfg::EditEntry(int mode, QTreeWidgetItem *row)
+{
+    TCatalogEntry entry;
+    if (row)
+        entry = {row->text(0), row->text(1), row->text(2)};
+    if (!EditCatalogEntry(static_cast<TfmUpdateCfg::TMode>(mode), entry, FIniPath, FBoxes, this))
+        return;
+    if (!row) {
+        row = new QTreeWidgetItem(FUi->lvCfg);
+        FUi->lvCfg->setCurrentItem(row);
+    }
+    row->setText(0, entry.Name);
+    row->setText(1, entry.Note);
+    row->setText(2, entry.Path);
+}
+
+void TfmViewCfg::BitBtn1Click() { EditEntry(TfmUpdateCfg::Create, nullptr); }
+void TfmViewCfg::bbtAddClick() { EditEntry(TfmUpdateCfg::Add, nullptr); }
+
+void TfmViewCfg::BitBtn3Click()
+{
+    if (QTreeWidgetItem *row = SelectedRow())
+        EditEntry(TfmUpdateCfg::Change, row);
+}
+
+void TfmViewCfg::OnHiddenEditor(const std::function<void(TfmCfg &)> &command)
+{
+    const QTreeWidgetItem *row = SelectedRow();
+    if (!row)
+        return;
+    TfmCfg editor(FBoxes);
+    editor.IniPath = FIniPath;
+    editor.FileName = CatalogFilePath(FIniPath, row->text(2));
+    editor.LinkSettings = LinkSettings;
+    editor.Timings = Timings;
+    if (editor.StartUp())
+        command(editor);
+    editor.CloseRequested = true;
+}
+
+// The network's configuration into the entry's file: saved only when it was read.
+void TfmViewCfg::BitBtn6Click()
+{
+    OnHiddenEditor([](TfmCfg &editor) {
+        if (editor.ReadCfg())
+            editor.Save();
+    });
+}
+
+void TfmViewCfg::BitBtn7Click()
+{
+    OnHiddenEditor([](TfmCfg &editor) { editor.WriteCfg(); });
 }

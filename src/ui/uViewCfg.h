@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/uOptnLink.h"
+#include "link/uPort.h"
 #include "storage/uIniFile.h"
 
 #include <QDialog>
@@ -12,6 +13,7 @@ namespace Ui {
 class TfmViewCfg;
 }
 class QTreeWidgetItem;
+class TfmCfg;
 class TMessageBoxes;
 
 // The catalogue window of configuration mode: the configuration files listed in the INI file,
@@ -26,6 +28,7 @@ public:
     ~TfmViewCfg() override;
 
     TOptnLink LinkSettings;
+    TLinkTimings Timings; // of the link jobs its editors run
     // Opens the editor on a file with the link settings and returns when it has closed; tests
     // replace it.
     std::function<void(const QString &file, const TOptnLink &link)> OpenEditor;
@@ -33,8 +36,13 @@ public:
     // Shows only the rows whose name, description or path holds the text (any case).
     void Filter(const QString &text);
 
+    void BitBtn1Click(); // Создать
+    void bbtAddClick();
+    void BitBtn3Click(); // Настроить
     void bbtDelClick();
     void bbtSelectClick();
+    void BitBtn6Click(); // Считать
+    void BitBtn7Click(); // Записать
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -43,6 +51,11 @@ protected:
 private:
     QTreeWidgetItem *SelectedRow() const;
     void SelectVisibleNear(int index);
+    // Opens the entry dialog; on OK the entry goes into row, or a new row at the end.
+    void EditEntry(int mode, QTreeWidgetItem *row);
+    // Runs a command on an editor that loads the selected entry's file and is never shown;
+    // nothing runs when the file does not load (the editor has said so).
+    void OnHiddenEditor(const std::function<void(TfmCfg &)> &command);
 
     std::unique_ptr<Ui::TfmViewCfg> FUi;
     TMessageBoxes &FBoxes;

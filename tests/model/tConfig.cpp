@@ -309,6 +309,77 @@ TEST_F(Site, LoopQueriesAndLists)
     EXPECT_EQ(list.size(), 252);
 }
 
+// The relay dialog offers panels and loops by fire type, the indicator dialog by binding; a
+// fire loop outside every partition counts as fire, not as bound.
+TEST_F(Site, FireAndBoundLoopLists)
+{
+    Panel(Config, 2)->Loop(3)->Type = 7;
+    ASSERT_TRUE(Add(Config, 12, u"ВЕКТ-16Р"));
+    Panel(Config, 12)->Loop(4)->Type = 1;
+    Panel(Config, 12)->Loop(10)->SetPart(5);
+    Panel(Config, 12)->Loop(10)->Type = 8;
+    ASSERT_TRUE(Add(Config, 9, u"ВЕКТ-8"));
+    Panel(Config, 9)->Loop(8)->SetPart(3);
+    const std::pair<QStringList, QString> lists[] = {
+        {Config.FirePanels(), QStringLiteral("  2| 12")},
+        {Config.BoundPanels(), QStringLiteral("  2|  9| 12")},
+        {Config.FireLoops(12), QStringLiteral(" 4|10")},
+        {Config.BoundLoops(12), QStringLiteral("10")},
+        {Config.BoundLoops(2), QStringLiteral(" 1| 2| 3")},
+        {Config.FireLoops(9), QString()},
+        {Config.FireLoops(4), QString()}, // a keypad
+        {Config.BoundLoops(0), QString()},
+    };
+    for (const auto &[list, expected] : lists)
+        EXPECT_EQ(list.join(u'|'), expected);
+}
+
+// Renumbering carries the references of its own kind only: a partition number and a panel
+// address may be the same number.
+TEST_F(Site, RenumberingCarriesReferences)
+{
+    AddPart(Config, 2);
+    TRelayDev &cm = *Config.Device(1)->AsRelayDev();
+    Point(*cm.Relay(3), 1, 5);
+    TIndicDev &ib = *Config.Device(6)->AsIndicDev();
+    *ib.Indicator(3) = TIndicator{.Mode = TIndicator::ModePart, .Device = 2};
+    Config.ClearFlags();
+
+    // Occupied, missing, out of range, the same number: refused, nothing changes.
+    for (const auto &[from, to] : {T2{3, 5}, T2{4, 9}, T2{3, 0}, T2{3, 128}, T2{3, 3}})
+        EXPECT_FALSE(Config.RenumberPart(from, to));
+    for (const auto &[from, to] : {T2{2, 4}, T2{50, 8}, T2{2, 111}, T2{2, 2}})
+        EXPECT_FALSE(Config.RenumberDevice(from, to));
+    EXPECT_TRUE(Config.Part(3) && Config.Device(2) && !Config.Part(9) && !Config.Device(8));
+    EXPECT_FALSE(Panel(Config, 2)->Loop(1)->Changed || cm.Relay(2)->Changed);
+
+    ASSERT_TRUE(Config.RenumberPart(3, 9));
+    ASSERT_TRUE(Config.RenumberPart(2, 20));
+    ASSERT_TRUE(Config.RenumberDevice(2, 8));
+    ASSERT_TRUE(Config.RenumberDevice(5, 30));
+    EXPECT_TRUE(!Config.Part(2) && !Config.Part(3) && Config.Part(9) && Config.Part(20));
+    EXPECT_TRUE(!Config.Device(2) && !Config.Device(5) && Config.Device(30));
+
+    const TVEKT &panel = *Panel(Config, 8);
+    EXPECT_EQ((T3{panel.Loop(1)->Part, panel.Loop(2)->Part, panel.Loop(3)->Part}), (T3{9, 255, 5}));
+    EXPECT_EQ((T3{panel.Loop(1)->Changed, panel.Loop(2)->Changed, panel.Loop(3)->Changed}),
+              (T3{true, false, false}));
+    // "АСПТ" relay and loop-state indicator on 2/1; partitions 3, 5 and 2.
+    EXPECT_EQ((T3{cm.Relay(1)->Device, cm.Relay(2)->Device, cm.Relay(3)->Device}), (T3{8, 9, 5}));
+    EXPECT_EQ((T3{cm.Relay(1)->Changed, cm.Relay(2)->Changed, cm.Relay(3)->Changed}),
+              (T3{true, true, false}));
+    EXPECT_EQ((T3{ib.Indicator(1)->Device, ib.Indicator(2)->Device, ib.Indicator(3)->Device}),
+              (T3{8, 9, 20}));
+    const TIndicDev &vms = *Config.Device(30)->AsIndicDev();
+    EXPECT_EQ((T2{Config.Device(4)->AsKP()->Part, vms.Part}), (T2{9, 9}));
+    EXPECT_TRUE(Config.Device(4)->Changed && vms.Changed);
+    EXPECT_EQ((std::tuple{Config.User(1)->Part1, Config.User(1)->Part2, Config.User(2)->Part2,
+                          Config.User(7)->Part1}),
+              (std::tuple{9u, 5u, 9u, 255u}));
+    EXPECT_EQ((T3{Config.User(1)->Changed, Config.User(2)->Changed, Config.User(7)->Changed}),
+              (T3{true, true, false}));
+}
+
 TEST_F(Site, FlagsAreClearedTogether)
 {
     TDevice &d = *Config.Device(2);

@@ -1,0 +1,193 @@
+// The catalogue's entry dialog, and reading and writing the network through the catalogue.
+
+#include "model/uConfig.h"
+#include "storage/uCatalog.h"
+#include "storage/uDB.h"
+#include "storage/uFileOps.h"
+#include "support/uLinkRig.h"
+#include "support/uSampleConfigs.h"
+#include "support/uTestSupport.h"
+#include "uUiTestSupport.h"
+#include "ui/uTuningAccess.h"
+#include "ui/uUpdateCfg.h"
+#include "ui/uViewCfg.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Catalogue : testing::Test {
+    QTemporaryDir Dir;
+    QString Ini = Dir.filePath(QStringLiteral("lorim-config.ini"));
+    TScriptedBoxes Boxes;
+
+    void SetUp() override { InitAppDir(); }
+
+    // Fills the entry dialog's path (and access password), presses OK; the dialog's result.
+    bool Enter(TfmUpdateCfg &dialog, const QString &path, const QString &password = {})
+    {
+        dialog.findChild<QLineEdit *>(QStringLiteral("edPath"))->setText(path);
+        dialog.AccessPassword.Password = password;
+        dialog.findChild<QPushButton *>(QStringLiteral("btOK"))->click();
+        return dialog.IsAccepted();
+    }
+    static TConfig *Load(const QString &path, TConfig &config)
+    {
+        TDBConfig db(&config, nullptr);
+        return db.Connect(path) && db.LoadConfig() ? &config : nullptr;
+    }
+};
+
+} // namespace
+
+// "new" becomes new.cfg: the module with its relays and user 111 with the password given; an
+// existing file is replaced only when the user says so.
+TEST_F(Catalogue, CreatingAFile)
+{
+    TfmUpdateCfg create(TfmUpdateCfg::Create, {}, Ini, Boxes);
+    ASSERT_TRUE(Enter(create, Dir.filePath(QStringLiteral("new")), QStringLiteral("4711")));
+    const QString made = Dir.filePath(QStringLiteral("new.cfg"));
+    EXPECT_EQ(create.Entry().Path, made);
+    TConfig config;
+    ASSERT_TRUE(Load(made, config));
+    EXPECT_EQ(config.DeviceCount(), 1);
+    EXPECT_EQ(config.Device(1)->AsRelayDev()->Count(), 3);
+    EXPECT_EQ(config.User(111)->Pswrd1, QStringLiteral("4711"));
+
+    FillDemoSite(config);
+    ASSERT_EQ(SaveConfigFile(config, made, AppDir + QStringLiteral("config.md_"), nullptr, nullptr),
+              TSaveResult::Saved);
+    TfmUpdateCfg again(TfmUpdateCfg::Create, {}, Ini, Boxes);
+    Boxes.Answers = {false};
+    EXPECT_FALSE(Enter(again, made));
+    EXPECT_EQ(Boxes.Asked.last(),
+              QStringLiteral("Файл ") + made + QStringLiteral(" уже существует. Заменить его?"));
+    TConfig kept;
+    ASSERT_TRUE(Load(made, kept));
+    EXPECT_EQ(kept.DeviceCount(), 6);
+
+    EXPECT_FALSE(Enter(again, QString()));
+    EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Необходимо указать файл конфигурации!"));
+}
+
+// Without the template: the create dialog does not open, and OK refuses.
+TEST_F(Catalogue, TheTemplateMissing)
+{
+    SetAppDir(Dir.path());
+    TCatalogEntry entry;
+    EXPECT_FALSE(EditCatalogEntry(TfmUpdateCfg::Create, entry, Ini, Boxes, nullptr));
+    TfmUpdateCfg create(TfmUpdateCfg::Create, {}, Ini, Boxes);
+    EXPECT_FALSE(Enter(create, Dir.filePath(QStringLiteral("x"))));
+    InitAppDir();
+    EXPECT_EQ(Boxes.Shown, (QStringList{QStringLiteral("Не найден файл config.md_!"),
+                                        QStringLiteral("Не найден файл config.md_")}));
+}
+
+// A new access password rewrites only row 111 of the file; adding a file without one leaves it
+// untouched.
+TEST_F(Catalogue, TheAccessPasswordGoesToRow111Only)
+{
+    TConfig site;
+    FillDemoSite(site);
+    const QString file = Dir.filePath(QStringLiteral("site.cfg"));
+    ASSERT_EQ(SaveConfigFile(site, file, AppDir + QStringLiteral("config.md_"), nullptr, nullptr),
+              TSaveResult::Saved);
+    const QByteArray before = ReadText(file).toLatin1();
+    TfmUpdateCfg add(TfmUpdateCfg::Add, {}, Ini, Boxes);
+    ASSERT_TRUE(Enter(add, file));
+    EXPECT_EQ(ReadText(file).toLatin1(), before);
+
+    TfmUpdateCfg change(TfmUpdateCfg::Change, {QStringLiteral("a"), {}, file}, Ini, Boxes);
+    ASSERT_TRUE(Enter(change, file, QStringLiteral("1357")));
+    TConfig after;
+    ASSERT_TRUE(Load(file, after));
+    EXPECT_EQ(after.User(111)->Pswrd1, QStringLiteral("1357"));
+    site.User(111)->Pswrd1 = QStringLiteral("1357");
+    EXPECT_EQ(ConfigDifferences(site, after), QStringList());
+}
+
+// Through the catalogue: the network read into an entry's file (saved only after a good read),
+// and an entry's file written to another module.
+TEST_F(Catalogue, ReadAndWriteThroughTheCatalogue)
+{
+    TLinkRig source;
+    ASSERT_TRUE(source.Start());
+    const QString file = Dir.filePath(QStringLiteral("site.cfg"));
+    TConfig fresh;
+    fresh.User(111)->Pswrd1 = QStringLiteral("8522");
+    ASSERT_EQ(SaveConfigFile(fresh, file, AppDir + QStringLiteral("config.md_"), nullptr, nullptr),
+              TSaveResult::Saved);
+    ASSERT_TRUE(
+        SaveCatalog(Ini, {{QStringLiteral("site"), {}, QStringLiteral("site.cfg")}}, Boxes));
+    TfmViewCfg catalogue(Boxes, Ini, source.Port.Link);
+    catalogue.Timings = TestTimings();
+    catalogue.Timings.Attempts = 2;
+    Boxes.Answers = {true};
+    catalogue.BitBtn6Click();
+    TConfig read;
+    ASSERT_TRUE(Load(file, read));
+    EXPECT_EQ(ConfigDifferences(source.Site, read, TCompare::Settings), QStringList());
+
+    // A read that fails saves nothing and says so.
+    const QByteArray saved = ReadText(file).toLatin1();
+    catalogue.LinkSettings.Port = FreeUdpPort();
+    Boxes.Answers = {true};
+    catalogue.BitBtn6Click();
+    EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Не удалось загрузить конфигурацию"));
+    EXPECT_EQ(ReadText(file).toLatin1(), saved);
+
+    TLinkRig target;
+    target.Site.ClearAll();
+    target.Site.AddDevice(1, QStringLiteral("ЦМ"), source.Site.Device(1)->ID, 0, {}, {}, {});
+    target.Site.AddUser(111, 2, 255, 0, QStringLiteral("8522"), QStringLiteral("9603"));
+    ASSERT_TRUE(target.Start());
+    catalogue.LinkSettings = target.Port.Link;
+    Boxes.Answers = {true};
+    catalogue.BitBtn7Click();
+    target.Server->Stop();
+    EXPECT_EQ(ConfigDifferences(source.Site, target.Site, TCompare::Settings), QStringList());
+
+    // A file that does not load: nothing is asked or sent.
+    QFile::remove(file);
+    Boxes.Asked.clear();
+    catalogue.BitBtn7Click();
+    EXPECT_TRUE(Boxes.Asked.isEmpty());
+}
+
+// The catalogue: Delete takes the selected entry out and leaves its file; the filter narrows
+// the list by any column and the keys act on what it shows; closing writes the INI file.
+TEST_F(Catalogue, CatalogueListsFiltersAndKeepsTheEntries)
+{
+    const QString kept = Dir.filePath(QStringLiteral("b.cfg"));
+    WriteText(kept, QStringLiteral("x"));
+    ASSERT_TRUE(
+        SaveCatalog(Ini,
+                    {{QStringLiteral("Офис"), QStringLiteral("главный"), QStringLiteral("a.cfg")},
+                     {QStringLiteral("Склад"), QStringLiteral("север"), kept},
+                     {QStringLiteral("Цех"), QStringLiteral("север"), QStringLiteral("c.cfg")}},
+                    Boxes));
+    TfmViewCfg catalogue(Boxes, Ini, TOptnLink());
+    QStringList opened;
+    catalogue.OpenEditor = [&](const QString &file, const TOptnLink &) { opened << file; };
+    catalogue.show();
+    auto *list = catalogue.findChild<QTreeWidget *>(QStringLiteral("lvCfg"));
+    catalogue.findChild<QLineEdit *>(QStringLiteral("edFilter"))->setText(QStringLiteral("СЕВ"));
+    EXPECT_TRUE(list->topLevelItem(0)->isHidden());
+    EXPECT_EQ(list->currentItem()->text(0), QStringLiteral("Склад"));
+    QTest::keyClick(&catalogue, Qt::Key_Delete);
+    EXPECT_EQ(list->currentItem()->text(0), QStringLiteral("Цех"));
+    QTest::keyClick(&catalogue, Qt::Key_Return);
+    EXPECT_EQ(opened, QStringList{QStringLiteral("c.cfg")});
+    EXPECT_TRUE(QFile::exists(kept));
+
+    QTest::keyClick(&catalogue, Qt::Key_Escape);
+    const TCatalog left = LoadCatalog(Ini);
+    ASSERT_EQ(left.size(), 2);
+    EXPECT_EQ(left[1].Name, QStringLiteral("Цех"));
+}

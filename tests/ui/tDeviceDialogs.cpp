@@ -1,0 +1,229 @@
+// The device dialogs: the models offered, the checks at OK, the partition box and the mode
+// rules, and the database key dialog.
+
+#include "model/uConfig.h"
+#include "uUiTestSupport.h"
+#include "ui/uCreateDev.h"
+#include "ui/uTuningDev.h"
+#include "ui/uTuningKeyDB.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+template <typename T> T *Child(const QWidget &dialog, const char *name)
+{
+    return dialog.findChild<T *>(QLatin1String(name));
+}
+
+void PressOk(const QWidget &dialog) { Child<QPushButton>(dialog, "btOK")->click(); }
+
+QStringList Items(const QComboBox &box)
+{
+    QStringList items;
+    for (int i = 0; i < box.count(); ++i)
+        items << box.itemText(i);
+    return items;
+}
+
+const QString PanelID = QStringLiteral("AABBCCDDEEFF");
+const QString NoPart = QStringLiteral("Нет");
+
+// A module, a panel at address 2 holding PanelID and key "7", and partition 3 with key "9".
+class DeviceDialogs : public testing::Test {
+protected:
+    DeviceDialogs()
+    {
+        Config.AddDevice(2, QStringLiteral("ВЕКТ-8"), PanelID, 0, {}, {}, QStringLiteral("7"));
+        Config.PutPart(3, Config.CreatePart(0, QStringLiteral("9")));
+    }
+
+    // A device of the model at address, with the identifier its address gives.
+    TDevice &Put(int address, const QString &model)
+    {
+        Config.AddDevice(address, model, QStringLiteral("00000000000%1").arg(address), 0, {}, {},
+                         {});
+        return *Config.Device(address);
+    }
+
+    // The dialog, shown so that its closing can be seen.
+    template <typename D, typename Device>
+    std::unique_ptr<D> Open(int address, Device &device, bool realTime = false)
+    {
+        auto dialog = std::make_unique<D>(Config, realTime, address, device, Boxes);
+        dialog->show();
+        return dialog;
+    }
+
+    TConfig Config;
+    TScriptedBoxes Boxes;
+};
+
+TEST(CreateDev, OffersElevenModelsWithoutTheModule)
+{
+    TfmCreateDev dialog;
+    const QStringList models = Items(*Child<QComboBox>(dialog, "cbDev"));
+    EXPECT_EQ(models.size(), 11);
+    EXPECT_EQ(models.value(0), QStringLiteral("ВЕКТ-8"));
+    EXPECT_FALSE(models.contains(QStringLiteral("ЦМ")));
+    EXPECT_EQ(dialog.Model(), QStringLiteral("ВЕКТ-8"));
+}
+
+TEST_F(DeviceDialogs, NewDeviceNeedsAWholeIdentifierNoOtherDeviceHolds)
+{
+    const auto relay = NewDevice(QStringLiteral("БР-2"), {}, {}, {}, {}, 0);
+    const auto dialog = Open<TfmTuningDev>(4, *relay);
+    auto *id = Child<QLineEdit>(*dialog, "edID");
+    PressOk(*dialog);
+    QTest::keyClicks(id, QStringLiteral("1234567890g1")); // the letter is dropped
+    PressOk(*dialog);
+    id->setText(PanelID.toLower());
+    PressOk(*dialog);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(
+        Boxes.Shown,
+        QStringList(
+            {QStringLiteral("Введите идентификатор!"), QStringLiteral("Введите идентификатор!"),
+             QStringLiteral("Идентификатор присвоен другому устройству. Введите другой.")}));
+
+    id->setText(QStringLiteral("0020ff78c534"));
+    PressOk(*dialog);
+    EXPECT_TRUE(dialog->IsAccepted());
+    EXPECT_TRUE(Boxes.Asked.isEmpty());
+    EXPECT_EQ(relay->ID, QStringLiteral("0020FF78C534"));
+    EXPECT_EQ(dialog->Address(), 4);
+}
+
+TEST_F(DeviceDialogs, EditAsksOnlyAboutAChangeAndStoresItOnlyOnYes)
+{
+    TDevice &panel = *Config.Device(2);
+    const auto unchanged = Open<TfmTuningDev>(2, panel);
+    Child<QLineEdit>(*unchanged, "edID")->setText(PanelID); // its own identifier is no conflict
+    PressOk(*unchanged);
+    EXPECT_EQ(unchanged->result(), QDialog::Rejected);
+    EXPECT_TRUE(Boxes.Shown.isEmpty());
+    EXPECT_TRUE(Boxes.Asked.isEmpty());
+
+    Boxes.Answers = {false, true};
+    for (const bool confirmed : {false, true}) {
+        const auto dialog = Open<TfmTuningDev>(2, panel);
+        Child<QLineEdit>(*dialog, "edID")->setText(QStringLiteral("000000000077"));
+        Child<QComboBox>(*dialog, "cbAddr")->setCurrentText(QStringLiteral("5"));
+        PressOk(*dialog);
+        EXPECT_EQ(dialog->IsAccepted(), confirmed);
+        EXPECT_EQ(panel.ID, confirmed ? QStringLiteral("000000000077") : PanelID);
+        EXPECT_EQ(dialog->Address(), confirmed ? 5 : 2);
+    }
+    EXPECT_EQ(Boxes.Asked.size(), 2);
+}
+
+TEST_F(DeviceDialogs, TypedOccupiedAddressIsRefused)
+{
+    TDevice &panel = *Config.Device(2);
+    const auto dialog = Open<TfmTuningDev>(2, panel);
+    Child<QLineEdit>(*dialog, "edID")->setText(QStringLiteral("000000000077"));
+    Child<QComboBox>(*dialog, "cbAddr")->setCurrentText(QStringLiteral("1"));
+    PressOk(*dialog);
+    EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral("Выберите номер из списка")});
+    EXPECT_TRUE(Boxes.Asked.isEmpty());
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(panel.ID, PanelID);
+}
+
+TEST_F(DeviceDialogs, IB8ModesWithoutAPartitionDropIt)
+{
+    TIndicDev &unit = *Put(4, QStringLiteral("ИБ-8")).AsIndicDev();
+    unit.Mode = 2;
+    unit.Part = 3;
+    const auto dialog = Open<TfmTuningIB>(4, unit);
+    auto *part = Child<QComboBox>(*dialog, "cbPart");
+    Child<QRadioButton>(*dialog, "rb1")->click();
+    EXPECT_EQ(part->currentText(), NoPart);
+    EXPECT_FALSE(part->isEnabled());
+    Child<QRadioButton>(*dialog, "rb3")->click();
+    EXPECT_TRUE(part->isEnabled());
+    PressOk(*dialog);
+    EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral(
+                               "В данном режиме работы необходимо выбрать привязку к разделу")});
+    EXPECT_TRUE(dialog->isVisible());
+
+    unit.Mode = 0;
+    unit.Part = 0;
+    EXPECT_FALSE(Child<QComboBox>(*Open<TfmTuningIB>(4, unit), "cbPart")->isEnabled());
+}
+
+TEST_F(DeviceDialogs, KeypadPartitionBoxNeverOffersAny)
+{
+    const auto keypad = NewDevice(QStringLiteral("КП"), {}, {}, {}, {}, 0);
+    const auto dialog = Open<TfmTuningKP>(4, *keypad->AsKP());
+    EXPECT_EQ(Items(*Child<QComboBox>(*dialog, "cbPart")),
+              QStringList({QStringLiteral("  3"), NoPart}));
+    Config.DeletePart(3);
+    const auto bare = Open<TfmTuningKP>(4, *keypad->AsKP());
+    EXPECT_EQ(Items(*Child<QComboBox>(*bare, "cbPart")), QStringList{NoPart});
+}
+
+TEST_F(DeviceDialogs, KeypadBoundToAnyPartitionStaysSoUnlessAnotherIsPicked)
+{
+    TKP &keypad = *Put(4, QStringLiteral("КП")).AsKP();
+    keypad.Part = 255;
+    const auto untouched = Open<TfmTuningKP>(4, keypad);
+    EXPECT_EQ(Child<QComboBox>(*untouched, "cbPart")->currentIndex(), -1);
+    PressOk(*untouched);
+    EXPECT_TRUE(Boxes.Asked.isEmpty());
+
+    Boxes.Answers = {true};
+    const auto dialog = Open<TfmTuningKP>(4, keypad);
+    Child<QCheckBox>(*dialog, "chb1")->click();
+    PressOk(*dialog);
+    EXPECT_TRUE(dialog->IsAccepted());
+    EXPECT_FALSE(keypad.SoundKeys());
+    EXPECT_EQ(keypad.Part, 255);
+}
+
+TEST_F(DeviceDialogs, ModuleIdentifierIsLockedInRealTime)
+{
+    Config.Device(1)->ID = QStringLiteral("000000000001");
+    for (const bool realTime : {false, true}) {
+        for (const int address : {1, 2}) {
+            const auto dialog = Open<TfmTuningDev>(address, *Config.Device(address), realTime);
+            auto *id = Child<QLineEdit>(*dialog, "edID");
+            const QString before = id->text();
+            id->end(false);
+            QTest::keyClick(id, Qt::Key_Backspace);
+            EXPECT_EQ(id->text() == before, realTime && address == 1) << address << realTime;
+        }
+    }
+}
+
+TEST_F(DeviceDialogs, KeyDBIsRefusedWhenEmptyOrHeldElsewhere)
+{
+    TfmTuningKeyDB dialog(Config, QStringLiteral("7"), Boxes);
+    dialog.show();
+    auto *key = Child<QLineEdit>(dialog, "edKeyDB");
+    key->setText(QStringLiteral("9"));
+    PressOk(dialog);
+    key->clear();
+    PressOk(dialog);
+    EXPECT_EQ(
+        Boxes.Shown,
+        QStringList({QStringLiteral("Этот ключ БД присвоен другому устройству. Введите другой."),
+                     QStringLiteral("Введите ключ БД!")}));
+    EXPECT_TRUE(dialog.isVisible());
+
+    key->setText(QStringLiteral(" 7 "));
+    PressOk(dialog);
+    EXPECT_TRUE(dialog.IsAccepted());
+    EXPECT_EQ(dialog.Key(), QStringLiteral("7"));
+}
+
+} // namespace

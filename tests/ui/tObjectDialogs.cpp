@@ -1,0 +1,509 @@
+// The partition, user, add-loops, loop, relay and indicator dialogs: the rules that keep their
+// boxes consistent, what they refuse, and what OK stores.
+
+#include "model/uConfig.h"
+#include "support/uTestSupport.h"
+#include "uUiTestSupport.h"
+#include "ui/uAddShlf.h"
+#include "ui/uTuningIndic.h"
+#include "ui/uTuningPart.h"
+#include "ui/uTuningRelay.h"
+#include "ui/uTuningShlf.h"
+#include "ui/uTuningUser.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <tuple>
+
+namespace {
+
+template <typename T> T *Child(const QWidget &dialog, const char *name)
+{
+    return dialog.findChild<T *>(QLatin1String(name));
+}
+
+QComboBox *Box(const QWidget &dialog, const char *name) { return Child<QComboBox>(dialog, name); }
+
+void PressOk(const QWidget &dialog) { Child<QPushButton>(dialog, "btOK")->click(); }
+
+QString Items(const QComboBox *box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i).trimmed();
+    return items.join(u'|');
+}
+
+// Picks the item whose trimmed text is text, as the user would.
+void Pick(QComboBox *box, const QString &text)
+{
+    for (int i = 0; i < box->count(); ++i)
+        if (box->itemText(i).trimmed() == text) {
+            box->setCurrentIndex(i);
+            return;
+        }
+    ADD_FAILURE() << "no item " << text.toStdString();
+}
+
+const QString NoPart = QStringLiteral("Нет");
+const QString AnyPart = QStringLiteral("Любой");
+
+// Partitions 3, 5 and 6. Panel 2 ("ВЕКТ-8"): fire loop 1 and security loop 2 in partition 3,
+// fire loops 3 and 4 in partition 5, delayed loop 5 in any partition, fire loop 6 the only
+// loop of partition 6, loops 7 and 8 free. Panel 4 ("ВЕКТ-8 v4"): security loop 1 in
+// partition 5. Panel 7: every loop free. The module's relay 1 is "АСПТ" on loop 2/6, relay 2
+// a siren of partition 3. User 1 has partitions 3 and 5.
+class ObjectDialogs : public testing::Test {
+protected:
+    ObjectDialogs()
+    {
+        for (const int p : {3, 5, 6})
+            Config.PutPart(p, Config.CreatePart(0, QString()));
+        for (const auto &[address, model] :
+             {std::pair{2, u"ВЕКТ-8"}, std::pair{4, u"ВЕКТ-8 v4"}, std::pair{7, u"ВЕКТ-8"}})
+            Config.AddDevice(address, QString::fromUtf16(model), {}, 0, {}, {}, {});
+        const TShleif loops[] = {
+            {.Type = 1, .Part = 3},
+            {.Type = 2, .Part = 3},
+            {.Type = 7, .Part = 5},
+            {.Type = 8, .Part = 5},
+            {.Type = 3, .Delay = 20, .Part = 255},
+            {.Type = 1, .Delay = 20, .Part = 6},
+        };
+        for (int n = 1; n <= 6; ++n)
+            Loop(2, n).Assign(loops[n - 1]);
+        Loop(4, 1).Assign({.Type = 2, .Part = 5});
+        *Relay(1) = TRelay{.Mode = TRelay::ModeASPT, .Device = 2, .Shlf = 6};
+        *Relay(2) = TRelay{.Mode = 1, .Delay = 30, .Device = 3};
+        Config.AddUser(1, 0, 3, 5, QStringLiteral("1234"), QStringLiteral("5678"));
+        Config.ClearFlags();
+    }
+
+    TShleif &Loop(int address, int n) { return *Config.Device(address)->AsVEKT()->Loop(n); }
+    TRelay *Relay(int n) { return Config.Device(1)->AsRelayDev()->Relay(n); }
+
+    TConfig Config;
+    TScriptedBoxes Boxes;
+};
+
+// ---- the partition and user dialogs ----
+
+// In real time an existing partition or user keeps its number; otherwise the number box takes
+// only a number it offers.
+TEST_F(ObjectDialogs, NumberBoxes)
+{
+    TPart fresh(0, QString());
+    TUser &user = *Config.User(1);
+    EXPECT_FALSE(Box(TfmTuningPart(Config, true, 3, *Config.Part(3), Boxes), "cbNum")->isEnabled());
+    EXPECT_FALSE(Box(TfmTuningUser(Config, true, 1, user, Boxes), "cbNum")->isEnabled());
+    EXPECT_TRUE(Box(TfmTuningUser(Config, false, 1, user, Boxes), "cbNum")->isEnabled());
+    EXPECT_TRUE(Box(TfmTuningPart(Config, true, 1, fresh, Boxes), "cbNum")->isEnabled());
+
+    TPart &part = *Config.Part(3);
+    TfmTuningPart dialog(Config, false, 3, part, Boxes);
+    dialog.show();
+    QComboBox *number = Box(dialog, "cbNum");
+    EXPECT_EQ(number->currentText().trimmed(), QStringLiteral("3"));
+    number->setEditText(QStringLiteral("5"));
+    PressOk(dialog);
+    EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral("Выберите номер из списка")});
+    EXPECT_TRUE(dialog.isVisible());
+
+    Pick(number, QStringLiteral("9"));
+    Child<QSpinBox>(dialog, "sedDelay")->setValue(40);
+    Boxes.Answers = {true};
+    PressOk(dialog);
+    EXPECT_TRUE(dialog.IsAccepted());
+    EXPECT_EQ(dialog.Number(), 9);
+    EXPECT_EQ(part.Delay, 40u);
+}
+
+TEST_F(ObjectDialogs, UnchangedOkEndsAsCancelWithoutAQuestion)
+{
+    TIndicator onLoop{.Mode = TIndicator::ModeShlf, .Device = 2, .Shlf = 3};
+    TIndicator onPart{.Mode = TIndicator::ModePart, .Device = 255};
+    const std::function<std::unique_ptr<TDialogFrame>()> open[] = {
+        [&] { return std::make_unique<TfmTuningPart>(Config, false, 3, *Config.Part(3), Boxes); },
+        [&] { return std::make_unique<TfmTuningUser>(Config, false, 1, *Config.User(1), Boxes); },
+        [&] {
+            return std::make_unique<TfmTuningUser>(Config, false, 111, *Config.User(111), Boxes);
+        },
+        [&] { return std::make_unique<TfmTuningRelay>(Config, *Relay(1), Boxes); },
+        [&] { return std::make_unique<TfmTuningRelay>(Config, *Relay(2), Boxes); },
+        [&] { return std::make_unique<TfmTuningIndic>(Config, onLoop, Boxes); },
+        [&] { return std::make_unique<TfmTuningIndic>(Config, onPart, Boxes); },
+    };
+    for (const auto &make : open) {
+        const auto dialog = make();
+        dialog->show();
+        PressOk(*dialog);
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_FALSE(dialog->IsAccepted());
+        EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    }
+    EXPECT_TRUE(Boxes.Asked.isEmpty());
+    EXPECT_TRUE(Boxes.Shown.isEmpty());
+}
+
+TEST_F(ObjectDialogs, AdministratorChangesOnlyANonEmptyPassword)
+{
+    TUser &admin = *Config.User(111);
+    TfmTuningUser dialog(Config, false, 111, admin, Boxes);
+    dialog.show();
+    EXPECT_EQ(Box(dialog, "cbType")->currentText(), QStringLiteral("Администратор"));
+    EXPECT_EQ(Box(dialog, "cbPart1")->currentText(), AnyPart);
+    EXPECT_FALSE(Box(dialog, "cbNum")->isEnabled() || Box(dialog, "cbType")->isEnabled() ||
+                 Child<QGroupBox>(dialog, "gbPart")->isEnabled());
+    QLineEdit *password = Child<QLineEdit>(dialog, "edPwd1");
+    password->clear();
+    PressOk(dialog);
+    EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral("Пароль не может быть пустым")});
+    EXPECT_TRUE(dialog.isVisible());
+
+    password->setText(QStringLiteral("4321"));
+    Boxes.Answers = {true};
+    PressOk(dialog);
+    EXPECT_TRUE(dialog.IsAccepted());
+    EXPECT_EQ((std::tuple{admin.Type, admin.Part1, admin.Pswrd1}),
+              (std::tuple{TUser::TypeAdmin, 255u, QStringLiteral("4321")}));
+
+    // Without partitions "Любой" is added for the administrator.
+    TConfig bare;
+    TfmTuningUser alone(bare, false, 111, *bare.User(111), Boxes);
+    EXPECT_EQ(Box(alone, "cbPart1")->currentText(), AnyPart);
+}
+
+// The additional partition never offers "Любой" nor the main partition, and counts only
+// beside one main partition.
+TEST_F(ObjectDialogs, MainPartitionRuleShapesTheAdditionalList)
+{
+    TUser &user = *Config.User(1);
+    TfmTuningUser dialog(Config, false, 1, user, Boxes);
+    QComboBox *main = Box(dialog, "cbPart1");
+    QComboBox *extra = Box(dialog, "cbPart2");
+    EXPECT_EQ(Items(main), QStringLiteral("3|5|6|Любой|Нет"));
+    EXPECT_EQ(Items(extra), QStringLiteral("5|6|Нет"));
+    EXPECT_TRUE(extra->isEnabled());
+    // The selected additional partition becomes the main one: "Нет" is shown, not a neighbour.
+    Pick(main, QStringLiteral("5"));
+    EXPECT_EQ(Items(extra), QStringLiteral("6|Нет"));
+    EXPECT_EQ(extra->currentText(), NoPart);
+    for (const QString &none : {NoPart, AnyPart}) {
+        Pick(main, none);
+        EXPECT_FALSE(extra->isEnabled());
+    }
+    Boxes.Answers = {true};
+    PressOk(dialog);
+    EXPECT_EQ((std::tuple{user.Part1, user.Part2}), (std::tuple{255u, 0u}));
+}
+
+TEST_F(ObjectDialogs, AdditionalAnyPartitionIsKeptUntilAnotherIsPicked)
+{
+    TUser &user = *Config.User(1);
+    user.Part2 = 255;
+    TfmTuningUser kept(Config, false, 1, user, Boxes);
+    EXPECT_EQ(Box(kept, "cbPart2")->findText(AnyPart), -1);
+    EXPECT_EQ(Box(kept, "cbPart2")->placeholderText(), AnyPart);
+    Child<QLineEdit>(kept, "edPwd2")->setText(QStringLiteral("1"));
+    Boxes.Answers = {true};
+    PressOk(kept);
+    EXPECT_EQ((std::tuple{user.Part2, user.Pswrd2}), (std::tuple{255u, QStringLiteral("1")}));
+
+    TfmTuningUser picked(Config, false, 1, user, Boxes);
+    Pick(Box(picked, "cbPart2"), QStringLiteral("6"));
+    Boxes.Answers = {true};
+    PressOk(picked);
+    EXPECT_EQ(user.Part2, 6u);
+}
+
+// Validators, unlike key filters, also stop pasted text; eight digits fit the module's field.
+TEST_F(ObjectDialogs, PasswordsTakeDigitsOnlyUpToTheirLength)
+{
+    TfmTuningUser dialog(Config, false, 1, *Config.User(1), Boxes);
+    dialog.show();
+    const struct {
+        const char *edit;
+        QString typed;
+        QString expected;
+    } cases[] = {
+        {"edPwd1", QStringLiteral("1a2b345"), QStringLiteral("1234")},
+        {"edPwd2", QStringLiteral("123456789"), QStringLiteral("12345678")},
+    };
+    for (const auto &c : cases) {
+        QLineEdit *edit = Child<QLineEdit>(dialog, c.edit);
+        edit->clear();
+        QTest::keyClicks(edit, c.typed);
+        EXPECT_EQ(edit->text(), c.expected);
+        QApplication::clipboard()->setText(QStringLiteral("12ab"));
+        edit->selectAll();
+        edit->paste();
+        EXPECT_EQ(edit->text(), c.expected);
+    }
+}
+
+// ---- adding loops to a partition ----
+
+class AddLoops : public ObjectDialogs {
+protected:
+    std::unique_ptr<TfmAddShlf> Open(bool realTime, std::function<bool()> write = {})
+    {
+        auto dialog = std::make_unique<TfmAddShlf>(Config, 9, realTime, std::move(write), Boxes);
+        dialog->show();
+        return dialog;
+    }
+    static QTreeWidgetItem *Row(const TfmAddShlf &dialog, const QString &pair)
+    {
+        const auto rows =
+            Child<QTreeWidget>(dialog, "lvShlf")->findItems(pair, Qt::MatchExactly, 1);
+        return rows.isEmpty() ? nullptr : rows.first();
+    }
+};
+
+TEST_F(AddLoops, DoubleClickedRowIsBoundNothingChosenIsRefused)
+{
+    const auto dialog = Open(false);
+    auto *list = Child<QTreeWidget>(*dialog, "lvShlf");
+    EXPECT_EQ(list->topLevelItemCount(), 17);
+    PressOk(*dialog);
+    EXPECT_EQ(Boxes.Shown,
+              QStringList{QStringLiteral("В разделе должно быть не меньше одного шлейфа")});
+    EXPECT_TRUE(dialog->isVisible());
+
+    const QString pair = QStringLiteral("2/7");
+    // A real double click: press and release, then the double click on the same row.
+    const QPoint at = list->visualItemRect(Row(*dialog, pair)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(Row(*dialog, pair), nullptr);
+    list->clearSelection();
+    PressOk(*dialog);
+    EXPECT_TRUE(dialog->IsAccepted());
+    EXPECT_EQ((std::tuple{Loop(2, 7).Part, Loop(2, 7).Type}), (std::tuple{9, 2}));
+    EXPECT_EQ(Loop(2, 8).Part, 0);
+}
+
+// A loop the module did not take goes back whole, type included; the next one is still tried.
+TEST_F(AddLoops, RealTimeWriteFailureRestoresTheLoop)
+{
+    QList<bool> results{false, true};
+    QStringList changedAtWrite;
+    const auto dialog = Open(true, [&] {
+        for (int n = 1; n <= 8; ++n)
+            if (Loop(2, n).Changed)
+                changedAtWrite << QString::number(n);
+        return results.takeFirst();
+    });
+    Row(*dialog, QStringLiteral("2/7"))->setSelected(true);
+    Row(*dialog, QStringLiteral("2/8"))->setSelected(true);
+    PressOk(*dialog);
+    EXPECT_EQ(changedAtWrite, (QStringList{QStringLiteral("7"), QStringLiteral("8")}));
+    EXPECT_EQ(Boxes.Shown,
+              QStringList{QStringLiteral("Не удалось записать настройки шлейфа №7 СА: 2")});
+    EXPECT_EQ((std::tuple{Loop(2, 7).Part, Loop(2, 7).Type}), (std::tuple{0, 0}));
+    EXPECT_EQ((std::tuple{Loop(2, 8).Part, Loop(2, 8).Type}), (std::tuple{9, 2}));
+    EXPECT_TRUE(dialog->IsAccepted());
+
+    // With no loop taken the dialog ends as Cancel.
+    const auto refused = Open(true, [] { return false; });
+    Row(*refused, QStringLiteral("4/2"))->setSelected(true);
+    PressOk(*refused);
+    EXPECT_FALSE(refused->IsAccepted());
+    EXPECT_EQ(Loop(4, 2).Part, 0);
+}
+
+// ---- the loop dialog ----
+
+TEST_F(ObjectDialogs, LoopTypesFlagsAndDelay)
+{
+    TfmTuningShlf v4(Config, Loop(4, 1), false, false, Boxes);
+    EXPECT_EQ(Box(v4, "cbType")->count(), 7);
+    EXPECT_TRUE(Child<QGroupBox>(v4, "gbFlags")->isHidden());
+
+    TfmTuningShlf fire(Config, Loop(2, 6), false, true, Boxes);
+    EXPECT_EQ(Box(fire, "cbType")->count(), 10);
+    auto *delay = Child<QSpinBox>(fire, "sedDelay");
+    auto *doubleFire = Child<QCheckBox>(fire, "chb2");
+    EXPECT_EQ(delay->value(), 20);
+    EXPECT_FALSE(Child<QCheckBox>(fire, "chb3")->isEnabled());
+    doubleFire->click();
+    EXPECT_EQ((std::pair{delay->value(), delay->isEnabled()}), (std::pair{0, false}));
+    doubleFire->click();
+    EXPECT_TRUE(delay->isEnabled());
+}
+
+TEST_F(ObjectDialogs, LoopWithoutPartitionIsExcludedAndOnlyThen)
+{
+    TfmTuningShlf dialog(Config, Loop(2, 2), false, true, Boxes);
+    QComboBox *type = Box(dialog, "cbType");
+    QComboBox *part = Box(dialog, "cbPart");
+    Pick(part, NoPart);
+    EXPECT_EQ(type->currentText(), QStringLiteral("ИСКЛЮЧЁН"));
+    EXPECT_FALSE(type->isEnabled());
+    Pick(part, QStringLiteral("5"));
+    EXPECT_EQ(type->currentText(), QStringLiteral("ПОЖАРНЫЙ ТИП1"));
+    EXPECT_TRUE(type->isEnabled());
+
+    // Opened from its partition, the loop cannot be excluded.
+    TfmTuningShlf fixed(Config, Loop(2, 2), true, true, Boxes);
+    EXPECT_FALSE(Box(fixed, "cbPart")->isEnabled());
+    Box(fixed, "cbType")->setCurrentIndex(0);
+    EXPECT_EQ(Box(fixed, "cbType")->currentText(), QStringLiteral("ПОЖАРНЫЙ ТИП1"));
+}
+
+// A loop in any partition stays there when something else is edited; OK without a change ends
+// as OK here, without a question.
+TEST_F(ObjectDialogs, LoopInAnyPartitionKeepsIt)
+{
+    TShleif &loop = Loop(2, 5);
+    TfmTuningShlf unchanged(Config, loop, false, true, Boxes);
+    EXPECT_EQ(Box(unchanged, "cbPart")->findText(AnyPart), -1);
+    EXPECT_TRUE(Box(unchanged, "cbType")->isEnabled());
+    PressOk(unchanged);
+    EXPECT_TRUE(unchanged.IsAccepted());
+    EXPECT_TRUE(Boxes.Asked.isEmpty());
+
+    TfmTuningShlf dialog(Config, loop, false, true, Boxes);
+    Child<QSpinBox>(dialog, "sedDelay")->setValue(40);
+    Boxes.Answers = {true};
+    PressOk(dialog);
+    EXPECT_EQ((std::tuple{loop.Part, loop.Type, loop.Delay}), (std::tuple{255, 3, 40}));
+}
+
+TEST_F(ObjectDialogs, MovingTheLastLoopAsksAboutItsPartition)
+{
+    TShleif &loop = Loop(2, 6);
+    TfmTuningShlf delayOnly(Config, loop, false, true, Boxes);
+    Child<QSpinBox>(delayOnly, "sedDelay")->setValue(30);
+    Boxes.Answers = {true};
+    PressOk(delayOnly);
+    EXPECT_EQ(Boxes.Asked.size(), 1); // the change confirmation alone
+
+    TfmTuningShlf dialog(Config, loop, false, true, Boxes);
+    dialog.show();
+    Pick(Box(dialog, "cbPart"), QStringLiteral("5"));
+    Boxes.Asked.clear();
+    Boxes.Answers = {true, false};
+    PressOk(dialog);
+    ASSERT_EQ(Boxes.Asked.size(), 2);
+    EXPECT_EQ(Boxes.Asked[1],
+              QStringLiteral("У раздела №6 это последний шлейф. Привязка шлейфа к другому "
+                             "разделу приведёт к удалению раздела №6. Вы действительно хотите "
+                             "сделать привязку к другому разделу?"));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(loop.Part, 6);
+    EXPECT_FALSE(Config.Part(6)->Deleted);
+
+    Boxes.Answers = {true, true};
+    PressOk(dialog);
+    EXPECT_TRUE(dialog.IsAccepted());
+    EXPECT_EQ(loop.Part, 5);
+    EXPECT_TRUE(Config.Part(6)->Deleted);
+    // The fire loop is still in a partition: the relay on it stays.
+    EXPECT_EQ((std::tuple{Relay(1)->Mode, Relay(1)->Shlf}), (std::tuple{TRelay::ModeASPT, 6}));
+}
+
+// ---- the relay dialog ----
+
+TEST_F(ObjectDialogs, AsptOffersFirePanelsAndTwoLoopsOnlyWithAFirePartner)
+{
+    TRelay &relay = *Relay(2);
+    TfmTuningRelay dialog(Config, relay, Boxes);
+    Pick(Box(dialog, "cbMode"), QStringLiteral("АСПТ"));
+    QComboBox *panel = Box(dialog, "cbVEKT");
+    QComboBox *loop = Box(dialog, "cbShlf");
+    auto *two = Child<QCheckBox>(dialog, "chb");
+    EXPECT_EQ(Child<QLabel>(dialog, "lbDevice")->text(), QStringLiteral("Расширитель:"));
+    EXPECT_TRUE(Box(dialog, "cbPart")->isHidden());
+    EXPECT_EQ(Items(panel), QStringLiteral("2"));
+    EXPECT_EQ(Items(loop), QStringLiteral("1|3|4|6"));
+    EXPECT_FALSE(two->isEnabled()); // loop 1's partner is a security loop
+    Pick(loop, QStringLiteral("3"));
+    EXPECT_TRUE(two->isEnabled());
+    two->click();
+    Pick(loop, QStringLiteral("6"));
+    EXPECT_FALSE(two->isEnabled() || two->isChecked());
+    Boxes.Answers = {true};
+    PressOk(dialog);
+    EXPECT_EQ((std::tuple{relay.Mode, relay.Device, relay.Shlf, relay.TwoShlf}),
+              (std::tuple{TRelay::ModeASPT, 2, 6, 0}));
+
+    // A relay on loop 3 opens with the box for its own loop.
+    TRelay onThree{.Mode = TRelay::ModeASPT, .Device = 2, .Shlf = 3, .TwoShlf = 1};
+    TfmTuningRelay reopened(Config, onThree, Boxes);
+    EXPECT_TRUE(Child<QCheckBox>(reopened, "chb")->isEnabled());
+    EXPECT_TRUE(Child<QCheckBox>(reopened, "chb")->isChecked());
+}
+
+TEST_F(ObjectDialogs, RelayNeedsItsPartitionOrPanel)
+{
+    TRelay &relay = *Relay(2);
+    TfmTuningRelay dialog(Config, relay, Boxes);
+    dialog.show();
+    Pick(Box(dialog, "cbMode"), QStringLiteral("Не определён"));
+    EXPECT_EQ(Box(dialog, "cbPart")->currentText(), NoPart);
+    EXPECT_FALSE(Child<QSpinBox>(dialog, "sedDelay")->isEnabled());
+    PressOk(dialog);
+    EXPECT_EQ(Boxes.Shown,
+              QStringList{QStringLiteral("В данном режиме работы необходимо выбрать раздел!")});
+    EXPECT_TRUE(dialog.isVisible());
+    Pick(Box(dialog, "cbPart"), QStringLiteral("5"));
+    Boxes.Answers = {true};
+    PressOk(dialog);
+    EXPECT_EQ((std::tuple{relay.Mode, relay.Delay, relay.Device}), (std::tuple{0, 0, 0}));
+
+    TConfig bare;
+    TRelay none;
+    TfmTuningRelay noPanel(bare, none, Boxes);
+    Pick(Box(noPanel, "cbMode"), QStringLiteral("АСПТ"));
+    PressOk(noPanel);
+    EXPECT_EQ(Boxes.Shown.last(),
+              QStringLiteral("В данном режиме работы необходимо выбрать ВЕКТ!"));
+}
+
+// ---- the indicator dialog ----
+
+TEST_F(ObjectDialogs, IndicatorOpensOnItsLoopAndNeedsItsReference)
+{
+    TIndicator indicator{.Mode = TIndicator::ModeShlf, .Device = 2, .Shlf = 3};
+    TfmTuningIndic dialog(Config, indicator, Boxes);
+    dialog.show();
+    EXPECT_TRUE(Child<QRadioButton>(dialog, "rb3")->isChecked());
+    EXPECT_EQ(Items(Box(dialog, "cbVEKT")), QStringLiteral("2|4"));
+    EXPECT_EQ(Box(dialog, "cbVEKT")->currentText().trimmed(), QStringLiteral("2"));
+    EXPECT_EQ(Items(Box(dialog, "cbShlf")), QStringLiteral("1|2|3|4|5|6"));
+    EXPECT_EQ(Box(dialog, "cbShlf")->currentText().trimmed(), QStringLiteral("3"));
+    EXPECT_FALSE(Box(dialog, "cbPart")->isEnabled());
+
+    Child<QRadioButton>(dialog, "rb2")->click();
+    EXPECT_TRUE(Box(dialog, "cbPart")->isEnabled() && !Box(dialog, "cbVEKT")->isEnabled());
+    Pick(Box(dialog, "cbPart"), NoPart);
+    PressOk(dialog);
+    EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral("Необходимо выбрать раздел!")});
+    Pick(Box(dialog, "cbPart"), QStringLiteral("5"));
+    Boxes.Answers = {true};
+    PressOk(dialog);
+    EXPECT_EQ((std::tuple{indicator.Mode, indicator.Device, indicator.Shlf}),
+              (std::tuple{TIndicator::ModePart, 5, 0}));
+
+    TConfig bare;
+    TfmTuningIndic noPanel(bare, indicator, Boxes);
+    Child<QRadioButton>(noPanel, "rb3")->click();
+    PressOk(noPanel);
+    EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Необходимо выбрать расширитель!"));
+}
+
+} // namespace

@@ -1,0 +1,130 @@
+// Saves a picture of every dialog of the tool as it opens on the simulator's demo site, into
+// the folder given: run under a real display (scripts/screenshots.sh runs it under Xvfb), so
+// the pictures show what a user sees.  Usage: lorim_screens FOLDER
+
+#include "model/uConfig.h"
+#include "sim/uDemoSite.h"
+#include "storage/uCatalog.h"
+#include "ui/uAddShlf.h"
+#include "ui/uCreateDev.h"
+#include "ui/uMessageBoxes.h"
+#include "ui/uStatus.h"
+#include "ui/uTuningAccess.h"
+#include "ui/uTuningDev.h"
+#include "ui/uTuningIndic.h"
+#include "ui/uTuningKeyDB.h"
+#include "ui/uTuningLink.h"
+#include "ui/uTuningPart.h"
+#include "ui/uTuningRelay.h"
+#include "ui/uTuningSMS.h"
+#include "ui/uTuningShlf.h"
+#include "ui/uTuningUser.h"
+#include "ui/uUpdateCfg.h"
+#include "ui/uViewCfg.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QTemporaryDir>
+#include <QTranslator>
+
+#include <cstdio>
+
+namespace {
+
+// Shows the window, lets it paint, and saves it as FOLDER/name.png.
+void Save(QWidget &window, const QString &folder, const char *name)
+{
+    window.show();
+    for (int i = 0; i < 10; ++i)
+        QApplication::processEvents();
+    const QString path = folder + u'/' + QString::fromLatin1(name) + QStringLiteral(".png");
+    window.grab().save(path);
+    std::printf("%s\n", qPrintable(path));
+    window.close();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: lorim_screens FOLDER\n");
+        return 2;
+    }
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+    InitAppDir();
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(folder);
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("lorim-config.ini"));
+    TMessageBoxes boxes;
+    boxes.Scripted = true;
+    TConfig site;
+    FillDemoSite(site);
+    site.AddDevice(7, QStringLiteral("ИБ-8"), QStringLiteral("0020FF78CA02"), 0, {}, {}, {});
+    site.Device(7)->AsIndicDev()->Mode = 2;
+    site.Device(7)->AsIndicDev()->Part = 1;
+
+    const TOptnLink link{1, QStringLiteral("/dev/ttyS0"), 57600, QStringLiteral("127.0.0.2"),
+                         10001};
+    TfmTuningLink linkDialog(link, ini, {QStringLiteral("/dev/ttyS0")}, boxes);
+    Save(linkDialog, folder, "link-settings");
+    TfmCreateDev create;
+    Save(create, folder, "create-device");
+    TfmTuningDev module(site, true, 1, *site.Device(1), boxes);
+    Save(module, folder, "device-module");
+    TfmTuningDev panel(site, false, 3, *site.Device(3), boxes);
+    Save(panel, folder, "device-panel");
+    TfmTuningKP keypad(site, false, 4, *site.Device(4)->AsKP(), boxes);
+    Save(keypad, folder, "device-keypad");
+    TfmTuningVMS vms(site, false, 6, *site.Device(6)->AsIndicDev(), boxes);
+    Save(vms, folder, "device-vms");
+    TfmTuningIB ib(site, false, 7, *site.Device(7)->AsIndicDev(), boxes);
+    Save(ib, folder, "device-ib8");
+    TfmTuningKeyDB key(site, site.Device(2)->KeyDB, boxes);
+    Save(key, folder, "key-db");
+    TfmTuningPart part(site, false, 1, *site.Part(1), boxes);
+    Save(part, folder, "partition");
+    TfmTuningUser user(site, false, 1, *site.User(1), boxes);
+    Save(user, folder, "user");
+    TfmTuningUser admin(site, false, 111, *site.User(111), boxes);
+    Save(admin, folder, "user-administrator");
+    TfmAddShlf loops(site, 3, false, {}, boxes);
+    Save(loops, folder, "add-loops");
+    TfmTuningShlf loop(site, *site.Device(3)->AsVEKT()->Loop(1), false, true, boxes);
+    Save(loop, folder, "loop");
+    TfmTuningRelay relay(site, *site.Device(1)->AsRelayDev()->Relay(2), boxes);
+    Save(relay, folder, "relay-aspt");
+    TfmTuningRelay relayPart(site, *site.Device(1)->AsRelayDev()->Relay(1), boxes);
+    Save(relayPart, folder, "relay-partition");
+    TfmTuningIndic indicator(site, *site.Device(6)->AsIndicDev()->Indicator(2), boxes);
+    Save(indicator, folder, "indicator");
+    TfmTuningSMS sms(*site.Part(1)->SMS(1), boxes);
+    Save(sms, folder, "sms");
+    TfmTuningAccess access(TOptnAccess{QStringLiteral("8522")}, boxes);
+    Save(access, folder, "access");
+    SaveCatalog(ini,
+                {{QStringLiteral("Демо"), QStringLiteral("Демонстрационный объект"),
+                  QStringLiteral("/srv/lorim/demo.cfg")},
+                 {QStringLiteral("Склад"), QStringLiteral("Северный склад"),
+                  QStringLiteral("sites/sklad.cfg")}},
+                boxes);
+    TfmViewCfg catalogue(boxes, ini, link);
+    Save(catalogue, folder, "catalogue");
+    TfmUpdateCfg entry(TfmUpdateCfg::Change,
+                       {QStringLiteral("Склад"), QStringLiteral("Северный склад"),
+                        QStringLiteral("sites/sklad.cfg")},
+                       ini, boxes);
+    Save(entry, folder, "catalogue-entry");
+    TfmStatus progress;
+    progress.SetMax(10);
+    for (int i = 0; i < 4; ++i)
+        progress.Step();
+    Save(progress, folder, "progress");
+    return 0;
+}
