@@ -8,12 +8,13 @@ packages=(
   build-essential g++ cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6sql6-sqlite libgl-dev
   qt6-translations-l10n fonts-dejavu-core
+  xvfb x11-utils xdotool dbus-x11 at-spi2-core python3-pyatspi
   libgtest-dev libgmock-dev googletest
   libsqlite3-dev sqlite3
   clang libclang-rt-14-dev
 )
 if [ "${1:-}" = --screenshots ]; then
-  packages+=(xvfb xdotool x11-apps netpbm)
+  packages+=(x11-apps netpbm)
 fi
 
 missing=()

@@ -55,9 +55,9 @@ TfmCfg::TfmCfg(TMessageBoxes &boxes, QWidget *parent)
     FUi->Panel2->setMinimumHeight(1);
     FUi->Splitter1->setSizes({height() - 108, 108});
 
-    connect(FUi->lvDev, &QTreeWidget::currentItemChanged, this, &TfmCfg::lvDevChange);
-    connect(FUi->lvPart, &QTreeWidget::currentItemChanged, this, &TfmCfg::lvPartChange);
-    connect(FUi->lvUser, &QTreeWidget::currentItemChanged, this, &TfmCfg::lvUserChange);
+    connect(FUi->lvDev, &QTreeWidget::itemSelectionChanged, this, &TfmCfg::lvDevChange);
+    connect(FUi->lvPart, &QTreeWidget::itemSelectionChanged, this, &TfmCfg::lvPartChange);
+    connect(FUi->lvUser, &QTreeWidget::itemSelectionChanged, this, &TfmCfg::lvUserChange);
     connect(FUi->pcObj, &QTabWidget::currentChanged, this, &TfmCfg::pcObjChange);
     SetUpCommands();
 }
@@ -220,6 +220,18 @@ int TfmCfg::RowNumber(const QTreeWidgetItem *row)
     return ok ? n : -1;
 }
 
+int TfmCfg::SelectedIndex(const QTreeWidget *list)
+{
+    const QList<QTreeWidgetItem *> rows = list->selectedItems();
+    return rows.isEmpty() ? -1 : list->indexOfTopLevelItem(rows.first());
+}
+
+int TfmCfg::SelectedNumber(const QTreeWidget *list)
+{
+    const QList<QTreeWidgetItem *> rows = list->selectedItems();
+    return rows.isEmpty() ? -1 : RowNumber(rows.first());
+}
+
 int TfmCfg::FindRow(const QTreeWidget *list, int number)
 {
     const QString wanted = QString::number(number);
@@ -236,7 +248,7 @@ int TfmCfg::FindUserRow(int number) const { return FindRow(FUi->lvUser, number);
 void TfmCfg::lvDevChange()
 {
     FUi->pcTuning->setCurrentWidget(FUi->tsEmpty);
-    const int a = RowNumber(FUi->lvDev->currentItem());
+    const int a = SelectedNumber(FUi->lvDev);
     const TDevice *d = a >= 0 ? Config->Device(a) : nullptr;
     if (!d)
         return;
@@ -257,7 +269,7 @@ void TfmCfg::lvDevChange()
 void TfmCfg::lvPartChange()
 {
     FUi->pcTuning->setCurrentWidget(FUi->tsEmpty);
-    const int p = RowNumber(FUi->lvPart->currentItem());
+    const int p = SelectedNumber(FUi->lvPart);
     if (p >= 0 && Config->Part(p))
         ShowPartPane(p);
 }
@@ -265,7 +277,7 @@ void TfmCfg::lvPartChange()
 void TfmCfg::lvUserChange()
 {
     FUi->pcTuning->setCurrentWidget(FUi->tsEmpty);
-    const int u = RowNumber(FUi->lvUser->currentItem());
+    const int u = SelectedNumber(FUi->lvUser);
     if (u >= 0 && Config->User(u))
         ShowUserPane(u);
 }

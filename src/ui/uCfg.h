@@ -131,6 +131,9 @@ private:
     void ShowIndicators(const TIndicPane &pane, const TIndicDev &unit);
     template <typename AddRows> void FillList(QTreeWidget *list, AddRows addRows);
     static int FindRow(const QTreeWidget *list, int number);
+    // The selected row of a list (the lists select one row at most), or -1; its number, or -1.
+    static int SelectedIndex(const QTreeWidget *list);
+    static int SelectedNumber(const QTreeWidget *list);
 
     void lvDevChange();
     void lvPartChange();

@@ -99,7 +99,7 @@ void TfmCfg::SetUpCommands()
     for (const auto &[button, label] : keys)
         connect(button, &QPushButton::clicked, this, [this, l = label] { KeyDBChange(l); });
     const auto rowOf = [](QTreeWidget *list) {
-        return list->indexOfTopLevelItem(list->currentItem());
+        return SelectedIndex(list);
     };
     connect(ui.lvVEKTShlf, &QTreeWidget::itemDoubleClicked, this,
             [this, rowOf] { EditLoopOfPanel(rowOf(FUi->lvVEKTShlf)); });
@@ -280,7 +280,7 @@ void TfmCfg::AddDeviceCmd()
 
 void TfmCfg::UpdateDeviceCmd()
 {
-    const int address = RowNumber(FUi->lvDev->currentItem());
+    const int address = SelectedNumber(FUi->lvDev);
     TDevice *device = address > 0 ? Config->Device(address) : nullptr;
     if (!device)
         return;
@@ -316,7 +316,7 @@ void TfmCfg::UpdateDeviceCmd()
 
 void TfmCfg::DeleteDeviceCmd()
 {
-    const int address = RowNumber(FUi->lvDev->currentItem());
+    const int address = SelectedNumber(FUi->lvDev);
     if (address < 1 || !Config->Device(address) || !Ask(QStringLiteral("Удалить устройство?")))
         return;
     if (Config->Device(address)->IsCM()) {
@@ -386,7 +386,7 @@ void TfmCfg::AddPartCmd()
 
 void TfmCfg::UpdatePartCmd()
 {
-    const int number = RowNumber(FUi->lvPart->currentItem());
+    const int number = SelectedNumber(FUi->lvPart);
     TPart *part = number > 0 ? Config->Part(number) : nullptr;
     if (!part)
         return;
@@ -410,7 +410,7 @@ void TfmCfg::UpdatePartCmd()
 
 void TfmCfg::DeletePartCmd()
 {
-    const int number = RowNumber(FUi->lvPart->currentItem());
+    const int number = SelectedNumber(FUi->lvPart);
     if (number < 1 || !Config->Part(number) || !Ask(QStringLiteral("Удалить раздел?")))
         return;
     if (RealTime) {
@@ -459,7 +459,7 @@ void TfmCfg::AddUserCmd()
 
 void TfmCfg::UpdateUserCmd()
 {
-    const int number = RowNumber(FUi->lvUser->currentItem());
+    const int number = SelectedNumber(FUi->lvUser);
     TUser *user = number > 0 ? Config->User(number) : nullptr;
     if (!user)
         return;
@@ -484,7 +484,7 @@ void TfmCfg::UpdateUserCmd()
 
 void TfmCfg::DeleteUserCmd()
 {
-    const int number = RowNumber(FUi->lvUser->currentItem());
+    const int number = SelectedNumber(FUi->lvUser);
     if (number < 1 || !Config->User(number) || !Ask(QStringLiteral("Удалить пользователя?")))
         return;
     if (number == TUser::AdminNumber) {
@@ -505,7 +505,7 @@ void TfmCfg::DeleteUserCmd()
 
 void TfmCfg::EditRelay(int relay)
 {
-    const int address = RowNumber(FUi->lvDev->currentItem());
+    const int address = SelectedNumber(FUi->lvDev);
     TRelayDev *owner =
         address > 0 && Config->Device(address) ? Config->Device(address)->AsRelayDev() : nullptr;
     if (!owner || relay < 1 || relay > owner->Count())
@@ -524,7 +524,7 @@ void TfmCfg::EditRelay(int relay)
 
 void TfmCfg::EditLoopOfPanel(int row)
 {
-    const int address = RowNumber(FUi->lvDev->currentItem());
+    const int address = SelectedNumber(FUi->lvDev);
     if (row >= 0 && address > 0)
         EditLoop(address, row + 1, false);
 }
@@ -534,7 +534,7 @@ void TfmCfg::EditLoopOfPart(int row)
     const QTreeWidgetItem *item = FUi->lvPartShlf->topLevelItem(row);
     std::uint8_t address = 0;
     std::uint8_t loop = 0;
-    if (item && RowNumber(FUi->lvPart->currentItem()) > 0 &&
+    if (item && SelectedNumber(FUi->lvPart) > 0 &&
         ParsePair(item->text(1), address, loop))
         EditLoop(address, loop, true);
 }
@@ -569,7 +569,7 @@ void TfmCfg::EditLoop(int address, int loop, bool partFixed)
 
 void TfmCfg::EditSMS(int row)
 {
-    const int number = RowNumber(FUi->lvPart->currentItem());
+    const int number = SelectedNumber(FUi->lvPart);
     TPart *part = number > 0 ? Config->Part(number) : nullptr;
     if (!part || row < 0 || row >= TPart::SMSCount)
         return;
@@ -586,7 +586,7 @@ void TfmCfg::EditSMS(int row)
 
 void TfmCfg::EditIndicator(int row)
 {
-    const int address = RowNumber(FUi->lvDev->currentItem());
+    const int address = SelectedNumber(FUi->lvDev);
     TIndicDev *unit =
         address > 0 && Config->Device(address) ? Config->Device(address)->AsIndicDev() : nullptr;
     if (!unit || row < 0 || row >= unit->Count())
@@ -605,7 +605,7 @@ void TfmCfg::EditIndicator(int row)
 
 void TfmCfg::AddLoopsToPart()
 {
-    const int number = std::max(RowNumber(FUi->lvPart->currentItem()), 0);
+    const int number = std::max(SelectedNumber(FUi->lvPart), 0);
     if (AddLoopsDialog(
             *Config, number, RealTime, [this] { return WriteChanges(); }, FBoxes, this))
         ShowPartPane(number);
@@ -614,7 +614,7 @@ void TfmCfg::AddLoopsToPart()
 void TfmCfg::RemovePartLoop()
 {
     QTreeWidget *list = FUi->lvPartShlf;
-    const int row = list->indexOfTopLevelItem(list->currentItem());
+    const int row = SelectedIndex(list);
     if (row < 0 || !Ask(QStringLiteral("Удалить шлейф?")))
         return;
     // Its partition's last loop: the partition goes with it.
@@ -650,10 +650,10 @@ void TfmCfg::KeyDBChange(QLabel *value)
         return;
     value->setText(key);
     if (FUi->pcObj->currentWidget() == FUi->tsDev) {
-        if (TDevice *d = Config->Device(RowNumber(FUi->lvDev->currentItem())))
+        if (TDevice *d = Config->Device(SelectedNumber(FUi->lvDev)))
             d->KeyDB = key;
     } else if (FUi->pcObj->currentWidget() == FUi->tsParts) {
-        if (TPart *p = Config->Part(RowNumber(FUi->lvPart->currentItem())))
+        if (TPart *p = Config->Part(SelectedNumber(FUi->lvPart)))
             p->KeyDB = key;
     }
 }

@@ -60,7 +60,7 @@ void TfmMain::OpenModeWindowOf(bool realTime, const TOptnLink &link)
 {
     if (!realTime) {
         TfmViewCfg catalogue(FBoxes, FIniPath, link);
-        catalogue.exec();
+        catalogue.ExecModal();
         return;
     }
     TfmCfg editor(FBoxes);

@@ -8,6 +8,7 @@
 #include "ui/uUpdateCfg.h"
 #include "ui_uViewCfg.h"
 
+#include <QEventLoop>
 #include <QKeyEvent>
 
 TfmViewCfg::TfmViewCfg(TMessageBoxes &boxes, const TIniPath &iniPath, const TOptnLink &link,
@@ -48,6 +49,15 @@ TfmViewCfg::TfmViewCfg(TMessageBoxes &boxes, const TIniPath &iniPath, const TOpt
 }
 
 TfmViewCfg::~TfmViewCfg() = default;
+
+void TfmViewCfg::ExecModal()
+{
+    setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    show();
+    loop.exec();
+}
 
 void TfmViewCfg::done(int result)
 {

@@ -33,6 +33,10 @@ public:
     // replace it.
     std::function<void(const QString &file, const TOptnLink &link)> OpenEditor;
 
+    // Shows the window modally until it is closed. Not QDialog::exec(), which would end as soon
+    // as the window hides itself while an editor of one of its files is open.
+    void ExecModal();
+
     // Shows only the rows whose name, description or path holds the text (any case).
     void Filter(const QString &text);
 

@@ -1,0 +1,67 @@
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from uA11y import *  # noqa: E402,F403
+
+
+def tool(editor, name):
+    press(find(find(editor, "tool bar"), "push button", name))
+
+
+def session(app):
+    start = window(app, "Режим работы")
+    press(find(start, "radio button", "Режим реального времени"))
+    press(find(start, "push button", "ОК"))
+    editor = window(app, "Конфигурирование ЛОРИМ", role="frame")
+    devices = find(editor, "tree", "Расширители")
+    row_of(devices, "ВМС-8")  # the demo site has been read
+
+    # A ВЕКТ-8Р: its model, then its identifier.
+    tool(editor, "Добавить")
+    kind = window(app, "Создание устройства")
+    focus(find(kind, "combo box"))
+    keys("Down", "Down")
+    press(find(kind, "push button", "ОК"))
+    panel = window(app, "Настройка ВЕКТ-8Р")
+    set_text(find(panel, "text", "Идентификатор:"), "0020FF78CB01")
+    press(find(panel, "push button", "ОК"))
+    row_of(devices, "ВЕКТ-8Р")
+
+    # A new partition holding two of its loops.
+    press(find(editor, "page tab", "Разделы"))
+    tool(editor, "Добавить")
+    press(find(window(app, "Настройка раздела"), "push button", "ОК"))
+    adding = window(app, "Добавление шлейфов к разделу")
+    loops = find(adding, "tree", "Шлейфы")
+    select_row(loops, "7/1", column=1)
+    select_row(loops, "7/2", column=1, add=True)
+    press(find(adding, "push button", "ОК"))
+    row_of(find(editor, "tree", "Разделы"), "4", column=0)
+
+    # A user.
+    press(find(editor, "page tab", "Пользователи"))
+    tool(editor, "Добавить")
+    press(find(window(app, "Настройка пользователя"), "push button", "ОК"))
+    row_of(find(editor, "tree", "Пользователи"), "4", column=0)
+
+    # The keypad goes.
+    press(find(editor, "page tab", "Расширители"))
+    devices = find(editor, "tree", "Расширители")
+    select_row(devices, "КП", column=1)
+    tool(editor, "Удалить")
+    answer(app, "Удалить устройство?", "Да")
+    until(lambda: None if any(c.name == "КП" for c in walk(devices)) else True, "keypad gone")
+
+    # The clock.
+    press(find(editor, "menu item", "Синхронизация даты и времени", showing=False))
+    answer(app, "Синхронизировать системное время с временем на устройстве?", "Да")
+    answer(app, "Время синхронизировано", None)
+
+    # Closing the editor brings the start window back; its "Выход" ends the program.
+    press(find(editor, "menu item", "Выход", showing=False))
+    answer(app, "Вы действительо хотите завершить конфигурирование?", "Да")
+    press(find(window(app, "Режим работы"), "push button", "Выход"))
+
+
+run(session)
