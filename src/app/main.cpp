@@ -6,6 +6,7 @@
 #include "ui/uMessageBoxes.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
@@ -14,6 +15,15 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lorim-config"));
+    QApplication::setApplicationVersion(QStringLiteral(LORIM_VERSION));
+    QCommandLineParser args;
+    args.setApplicationDescription(QStringLiteral(
+        "The configuration tool of the LORIM alarm network: reads, edits and writes the "
+        "configuration of a network through its communication module, and keeps configurations "
+        "as files listed in a catalogue. It takes no options besides these."));
+    args.addHelpOption();
+    args.addVersionOption();
+    args.process(app);
     // The standard buttons of message boxes and dialogs in Russian ("Да", "Нет", "Отмена").
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),

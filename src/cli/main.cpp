@@ -51,8 +51,6 @@ TOptnLink LinkOptions(const QCommandLineParser &args, const TIniPath &iniPath)
     return link;
 }
 
-QString TemplatePath() { return AppDir + QStringLiteral("config.md_"); }
-
 // The message the editor shows for a failed save.
 int ExitOfResult(int resultCode)
 {
@@ -201,6 +199,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lorim-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LORIM_VERSION));
     InitAppDir();
     QCommandLineParser args;
     args.setApplicationDescription(QStringLiteral(
@@ -213,6 +212,7 @@ int main(int argc, char **argv)
         "Exit status: 0 done, 1 file error, 2 usage error, 3 login refused or no password "
         "found, 4 link failure."));
     args.addHelpOption();
+    args.addVersionOption();
     args.addPositionalArgument(QStringLiteral("command"),
                                QStringLiteral("read, write, clock or dump"));
     args.addPositionalArgument(QStringLiteral("file"),
@@ -241,6 +241,10 @@ int main(int argc, char **argv)
     }
     if (args.isSet(QStringLiteral("help"))) {
         std::fprintf(stdout, "%s", args.helpText().toLocal8Bit().constData());
+        return ExitDone;
+    }
+    if (args.isSet(QStringLiteral("version"))) {
+        std::fprintf(stdout, "lorim-cli %s\n", LORIM_VERSION);
         return ExitDone;
     }
     try {

@@ -82,7 +82,8 @@ void TThreadPort::Execute()
             if (const QString failure = FTransport->Open(); failure.isEmpty()) {
                 RunJob();
             } else {
-                WriteLog(failure);
+                for (const QString &line : failure.split(u'\n'))
+                    WriteLog(line);
                 ShowLinkError(failure);
             }
         }

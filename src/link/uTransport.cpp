@@ -3,6 +3,7 @@
 #include "link/uFrame.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QLockFile>
 #include <QNetworkDatagram>
@@ -82,7 +83,7 @@ public:
         FPort.setStopBits(QSerialPort::OneStop);
         FPort.setFlowControl(QSerialPort::NoFlowControl);
         if (!FPort.open(QIODevice::ReadWrite))
-            return QStringLiteral("Не удалось открыть порт");
+            return QStringLiteral("Не удалось открыть порт") + OpenFailureHint();
         // The system raises DTR and RTS as the port opens; they are lowered at once. A
         // pseudo-terminal refuses the modem lines; that is no reason to fail.
         FPort.setDataTerminalReady(false);
@@ -108,6 +109,23 @@ public:
     }
 
 private:
+    // Why the port did not open, when the system says it and the user can mend it.
+    QString OpenFailureHint() const
+    {
+        if (FPort.error() != QSerialPort::PermissionError)
+            return QString();
+        const QString name = FPort.portName();
+#ifdef Q_OS_UNIX
+        const QFileInfo device(name.startsWith(u'/') ? name : QStringLiteral("/dev/") + name);
+        if (device.exists() && !(device.isReadable() && device.isWritable()))
+            return QStringLiteral("\nНет прав на порт ") + device.filePath() +
+                   QStringLiteral(": пользователь должен входить в группу dialout "
+                                  "(sudo usermod -a -G dialout $USER, затем войти в систему "
+                                  "заново)");
+#endif
+        return QStringLiteral("\nПорт ") + name + QStringLiteral(" занят другой программой");
+    }
+
     QSerialPort FPort;
 };
 

@@ -16,7 +16,8 @@ class TTransport {
 public:
     virtual ~TTransport() = default;
 
-    // Opens the port or binds the socket; the text to show the user when that fails, else empty.
+    // Opens the port or binds the socket; the text to show the user when that fails (its first
+    // line says what failed, a second one, when there is one, how to mend it), else empty.
     virtual QString Open() = 0;
     // Sends the wire form of a request. Bytes that arrived before it (late answers to an
     // earlier attempt) are dropped first, so they cannot pass for the reply to this one.

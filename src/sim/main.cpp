@@ -24,8 +24,6 @@ void Print(const QString &line)
     std::fflush(stdout);
 }
 
-QString TemplatePath() { return AppDir + QStringLiteral("config.md_"); }
-
 [[noreturn]] void Fail(const QString &text)
 {
     std::fprintf(stderr, "lorim-sim: %s\n", text.toLocal8Bit().constData());
@@ -95,12 +93,14 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lorim-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LORIM_VERSION));
     InitAppDir();
     QCommandLineParser args;
     args.setApplicationDescription(
         QStringLiteral("Answers the configuration tool as a communication module would, until it "
                        "is interrupted (Ctrl+C)."));
     args.addHelpOption();
+    args.addVersionOption();
     args.addOptions({
         {QStringLiteral("udp"),
          QStringLiteral("Listen on ADDRESS[:PORT] (default 127.0.0.2:10001)."),

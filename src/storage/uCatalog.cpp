@@ -40,6 +40,17 @@ void SetAppDir(const QString &folder)
 
 void InitAppDir() { SetAppDir(QCoreApplication::applicationDirPath()); }
 
+QString TemplatePath()
+{
+    const QString name = QStringLiteral("config.md_");
+    const QString beside = AppDir + name;
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed =
+        QDir::cleanPath(QDir(AppDir).absoluteFilePath(QStringLiteral("../share/lorim/") + name));
+    return QFileInfo::exists(installed) ? installed : beside;
+}
+
 TCatalog LoadCatalog(const TIniPath &iniPath)
 {
     const TIniFile ini(iniPath);

@@ -12,6 +12,11 @@ class TMessageSink;
 // found in it.
 extern QString AppDir;
 
+// The template every configuration file is made from, "config.md_": beside the executable (a
+// build tree, a copied folder), else in the package's data folder ("share/lorim" beside the
+// executable's "bin"). When there is none, the path beside the executable.
+QString TemplatePath();
+
 // Sets AppDir to a folder, appending the separator when the text does not end in one.
 void SetAppDir(const QString &folder);
 // Sets AppDir to the running program's folder.

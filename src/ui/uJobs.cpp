@@ -34,9 +34,8 @@ TJobResult LinkJob(int code, TJobContext &context, const TJobSinks &sinks)
 
 TJobResult SaveJob(TJobContext &context, const TJobSinks &sinks)
 {
-    const TSaveResult saved =
-        SaveConfigFile(*context.Config, context.FileName, AppDir + QStringLiteral("config.md_"),
-                       sinks.Log, sinks.Progress);
+    const TSaveResult saved = SaveConfigFile(*context.Config, context.FileName, TemplatePath(),
+                                             sinks.Log, sinks.Progress);
     if (saved == TSaveResult::Saved)
         return TJobResult::Ok;
     if (sinks.Messages)

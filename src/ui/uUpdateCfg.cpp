@@ -13,8 +13,6 @@ namespace {
 
 const QString Filter = QStringLiteral("Файл конфигурации ЛОРИМ(*.cfg)");
 
-QString TemplatePath() { return AppDir + QStringLiteral("config.md_"); }
-
 // The path with its extension replaced by ".cfg", or ".cfg" added.
 QString WithCfgExtension(const QString &path)
 {

@@ -233,4 +233,19 @@ TEST(LinkPort, APortThatCannotBeOpenedIsReported)
     EXPECT_EQ(port.ResultCode, -1);
     EXPECT_TRUE(port.Done);
     EXPECT_EQ(errors.Messages, QStringList{QStringLiteral("Не удалось открыть порт")});
+
+    // A port the user may not open: the message says how to mend it.
+    QTemporaryDir dir;
+    const QString device = dir.filePath(QStringLiteral("ttyS9"));
+    WriteText(device, QString());
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                          QFile::ReadOther | QFile::ExeOther);
+    EXPECT_TRUE(AsUnprivilegedUser([&] {
+        errors.Messages.clear();
+        port.Link.COMPort = device;
+        port.Execute();
+        return errors.Messages.size() == 1 &&
+               errors.Messages[0].startsWith(QStringLiteral("Не удалось открыть порт\n")) &&
+               errors.Messages[0].contains(QStringLiteral("группу dialout"));
+    }));
 }

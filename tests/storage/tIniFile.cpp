@@ -13,10 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <grp.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace {
 
 struct IniFile : testing::Test {
@@ -239,18 +235,11 @@ TEST_F(IniFile, NoWriteInPlace)
     ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
                                                 QFile::ReadOther | QFile::WriteOther));
     ASSERT_TRUE(QFile::setPermissions(folder, passable));
-    const pid_t child = fork();
-    if (child == 0) {
-        if (geteuid() == 0 &&
-            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(2);
+    EXPECT_TRUE(AsUnprivilegedUser([&] {
         TIniFile ini(path);
         ini.ReplaceSection(QStringLiteral("Link"), {{QStringLiteral("Type"), QStringLiteral("0")}});
-        _exit(ini.Save() ? 1 : 0);
-    }
-    int status = -1;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        return !ini.Save();
+    }));
     EXPECT_EQ(ReadText(path), QStringLiteral("[Link]\nType=1\n"));
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }

@@ -6,7 +6,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <ostream>
+
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 // Texts in test failures as text, not as arrays of code units.
 inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
@@ -46,6 +51,21 @@ struct TProgressRecorder : TProgress {
     void ProgressStep() override { ++Position; }
     void ProgressFull() override { Position = Max; }
 };
+
+// Runs check in a child process, as an unprivileged user when the tests run as root (root may
+// write anywhere); true when it returned true there.
+inline bool AsUnprivilegedUser(const std::function<bool()> &check)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        _exit(check() ? 0 : 1);
+    }
+    int status = -1;
+    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 inline void WriteText(const QString &path, const QString &text)
 {
