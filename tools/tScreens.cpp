@@ -2,10 +2,13 @@
 // the folder given: run under a real display (scripts/screenshots.sh runs it under Xvfb), so
 // the pictures show what a user sees.  Usage: lorim_screens FOLDER
 
+#include "model/uCompare.h"
 #include "model/uConfig.h"
+#include "model/uReport.h"
 #include "sim/uDemoSite.h"
 #include "storage/uCatalog.h"
 #include "ui/uAddShlf.h"
+#include "ui/uCompareView.h"
 #include "ui/uCreateDev.h"
 #include "ui/uMessageBoxes.h"
 #include "ui/uStatus.h"
@@ -24,8 +27,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QImage>
 #include <QLibraryInfo>
+#include <QPainter>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTranslator>
 
 #include <cstdio>
@@ -42,6 +48,24 @@ void Save(QWidget &window, const QString &folder, const char *name)
     window.grab().save(path);
     std::printf("%s\n", qPrintable(path));
     window.close();
+}
+
+// The first page of the site's report as the editor prints it to PDF, A4 at 96 dpi.
+void SaveReportPage(const TConfig &site, const QString &folder)
+{
+    QTextDocument document;
+    document.setHtml(
+        QString::fromUtf8(SiteReport(site, TReportFormat::Html, false, QStringLiteral("Демо"))));
+    const QSizeF page(794, 1123);
+    document.setPageSize(page);
+    QImage image(page.toSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    document.drawContents(&painter, QRectF(QPointF(0, 0), page));
+    painter.end();
+    const QString path = folder + QStringLiteral("/report-page1.png");
+    image.save(path);
+    std::printf("%s\n", qPrintable(path));
 }
 
 } // namespace
@@ -121,6 +145,15 @@ int main(int argc, char **argv)
                         QStringLiteral("sites/sklad.cfg")},
                        ini, boxes);
     Save(entry, folder, "catalogue-entry");
+    TConfig changed;
+    FillDemoSite(changed);
+    changed.Device(2)->AsVEKT()->Loop(6)->SetPart(1);
+    changed.Part(1)->SMS(3)->Phone = QStringLiteral("79161234567");
+    changed.DeleteUser(3);
+    TfmCompare compare(CompareConfigs(site, changed));
+    Save(compare, folder, "compare");
+    SaveReportPage(site, folder);
+
     TfmStatus progress;
     progress.SetMax(10);
     for (int i = 0; i < 4; ++i)

@@ -1,31 +1,52 @@
 // lorim-cli: the link and file jobs of the configuration tool without a window.
 //
 //   lorim-cli read OUT.cfg [link options] [--password DIGITS] [--ini FILE] [--log]
-//   lorim-cli write FILE.cfg [link options] [--password DIGITS] [--ini FILE] [--log]
+//   lorim-cli write FILE.cfg [link options] [--password DIGITS] [--ini FILE] [--log] [--no-backup]
 //   lorim-cli clock [link options] [--password DIGITS] [--ini FILE] [--log]
 //   lorim-cli dump FILE.cfg
+//   lorim-cli report FILE.cfg [--format html|csv|json] [-o OUT] [--passwords]
+//   lorim-cli diff FILE.cfg OTHER.cfg
+//   lorim-cli diff FILE.cfg [link options] [--password DIGITS] [--ini FILE] [--log]
 //
 // Exit status: 0 done, 1 file error, 2 usage error, 3 login refused or no password found,
-// 4 link failure.
+// 4 link failure, 5 the configurations differ.
 
 #include "cli/uCliSinks.h"
 #include "cli/uDump.h"
 #include "link/uPort.h"
+#include "model/uCompare.h"
 #include "model/uConfig.h"
+#include "model/uReport.h"
+#include "storage/uBackup.h"
 #include "storage/uCatalog.h"
 #include "storage/uDB.h"
 #include "storage/uIniFile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QSaveFile>
 
 #include <cstdio>
 
 namespace {
 
-enum TExit { ExitDone = 0, ExitFile = 1, ExitUsage = 2, ExitRefused = 3, ExitLink = 4 };
+enum TExit {
+    ExitDone = 0,
+    ExitFile = 1,
+    ExitUsage = 2,
+    ExitRefused = 3,
+    ExitLink = 4,
+    ExitDiffer = 5
+};
 
 void Err(const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); }
+
+void Print(const QStringList &lines)
+{
+    for (const QString &line : lines)
+        std::fprintf(stdout, "%s\n", line.toLocal8Bit().constData());
+}
 
 class TUsageError {
 public:
@@ -72,6 +93,8 @@ public:
         const QString command = pos.value(0);
         if (command == u"clock" && pos.size() == 1)
             return Clock();
+        if (command == u"diff" && (pos.size() == 2 || pos.size() == 3))
+            return Diff(pos.mid(1));
         if (pos.size() != 2)
             throw TUsageError(pos.isEmpty() ? QStringLiteral("a command is needed")
                                             : QStringLiteral("wrong arguments for ") + command);
@@ -81,6 +104,8 @@ public:
             return Write(pos[1]);
         if (command == u"dump")
             return Dump(pos[1]);
+        if (command == u"report")
+            return Report(pos[1]);
         throw TUsageError(QStringLiteral("unknown command ") + command);
     }
 
@@ -120,12 +145,19 @@ private:
         return port.ResultCode;
     }
 
-    int Read(const QString &out)
+    // Reads the network's whole configuration, logging in with the password given or else one
+    // found in the catalogue; the job's result.
+    int ReadNetwork(TConfig &config)
     {
         const bool withPassword = FArgs.isSet(QStringLiteral("password"));
+        return RunJob(withPassword ? JobRead : JobConnect, config,
+                      FArgs.value(QStringLiteral("password")));
+    }
+
+    int Read(const QString &out)
+    {
         TConfig config;
-        const int result = RunJob(withPassword ? JobRead : JobConnect, config,
-                                  FArgs.value(QStringLiteral("password")));
+        const int result = ReadNetwork(config);
         if (result != 1)
             return ExitOfResult(result);
         const TSaveResult saved = SaveConfigFile(config, out, TemplatePath(), Log(), nullptr);
@@ -151,7 +183,9 @@ private:
     }
 
     // Writes a configuration file to the module whole, logging in with the file's administrator
-    // password unless another is given.
+    // password unless another is given. The write erases the module first: unless told
+    // otherwise, what the module holds is read and kept as a backup before, and without a
+    // backup nothing is written.
     int Write(const QString &file)
     {
         TConfig config;
@@ -162,8 +196,27 @@ private:
                                      ? FArgs.value(QStringLiteral("password"))
                                  : admin ? admin->Pswrd1
                                          : QString();
+        if (!FArgs.isSet(QStringLiteral("no-backup")) && !Backup(password))
+            return ExitFile;
         config.WriteAll = true;
         return ExitOfResult(RunJob(JobWrite, config, password));
+    }
+
+    bool Backup(const QString &password)
+    {
+        TConfig before;
+        QString failure = QStringLiteral("модуль не ответил");
+        const QString backup = RunJob(JobRead, before, password) == 1
+                                   ? SaveBackup(before, LoadBackupSettings(FIniPath),
+                                                QDateTime::currentDateTime(), failure)
+                                   : QString();
+        if (backup.isEmpty()) {
+            Err(QStringLiteral("Не удалось сохранить резервную копию конфигурации модуля (") +
+                failure + QStringLiteral("); запись не выполнена (--no-backup: без копии)"));
+            return false;
+        }
+        Print({QStringLiteral("Резервная копия конфигурации модуля: ") + backup});
+        return true;
     }
 
     // Sets the module's clock from this computer's, logging in with the password given or
@@ -182,9 +235,78 @@ private:
         TConfig config;
         if (!Load(file, config))
             return ExitFile;
-        for (const QString &line : DumpConfig(config))
-            std::fprintf(stdout, "%s\n", line.toLocal8Bit().constData());
+        Print(DumpConfig(config));
         return ExitDone;
+    }
+
+    // Compares a configuration file with a second file, or else with the network, printing
+    // each difference.
+    int Diff(const QStringList &files)
+    {
+        const bool withFile = files.size() == 2;
+        if (withFile &&
+            (FArgs.isSet(QStringLiteral("udp")) || FArgs.isSet(QStringLiteral("serial"))))
+            throw TUsageError(QStringLiteral("diff takes a second file or the link, not both"));
+        TConfig first;
+        TConfig second;
+        if (!Load(files[0], first) || (withFile && !Load(files[1], second)))
+            return ExitFile;
+        if (!withFile)
+            if (const int result = ReadNetwork(second); result != 1)
+                return ExitOfResult(result);
+        const QStringList differences = CompareConfigs(first, second);
+        Print(differences);
+        return differences.isEmpty() ? ExitDone : ExitDiffer;
+    }
+
+    // The form --format names, HTML when it is not given.
+    TReportFormat ReportFormat() const
+    {
+        if (!FArgs.isSet(QStringLiteral("format")))
+            return TReportFormat::Html;
+        const QString name = FArgs.value(QStringLiteral("format"));
+        const std::pair<const char16_t *, TReportFormat> formats[] = {
+            {u"html", TReportFormat::Html},
+            {u"csv", TReportFormat::Csv},
+            {u"json", TReportFormat::Json}};
+        for (const auto &[text, format] : formats)
+            if (name == QStringView(text))
+                return format;
+        throw TUsageError(QStringLiteral("--format takes html, csv or json"));
+    }
+
+    // The site's name: the catalogue's name for the file, else the file's own name.
+    QString SiteName(const QString &file) const
+    {
+        const QString path = QFileInfo(file).canonicalFilePath();
+        for (const TCatalogEntry &entry : LoadCatalog(FIniPath))
+            if (!entry.Name.isEmpty() &&
+                QFileInfo(CatalogFilePath(FIniPath, entry.Path)).canonicalFilePath() == path)
+                return entry.Name;
+        return QFileInfo(file).completeBaseName();
+    }
+
+    // Writes the report of a configuration file into the file -o names (replacing it only
+    // when the new one is complete), else to standard output.
+    int Report(const QString &file)
+    {
+        const TReportFormat format = ReportFormat();
+        TConfig config;
+        if (!Load(file, config))
+            return ExitFile;
+        const QByteArray report =
+            SiteReport(config, format, FArgs.isSet(QStringLiteral("passwords")), SiteName(file));
+        if (!FArgs.isSet(QStringLiteral("output"))) {
+            std::fwrite(report.constData(), 1, static_cast<size_t>(report.size()), stdout);
+            return ExitDone;
+        }
+        const QString out = FArgs.value(QStringLiteral("output"));
+        QSaveFile saved(out);
+        if (saved.open(QIODevice::WriteOnly) && saved.write(report) == report.size() &&
+            saved.commit())
+            return ExitDone;
+        Err(QStringLiteral("Не удалось записать отчёт в ") + out);
+        return ExitFile;
     }
 
     const QCommandLineParser &FArgs;
@@ -206,33 +328,50 @@ int main(int argc, char **argv)
         "The link and file jobs of the LORIM configuration tool.\n\n"
         "Commands:\n"
         "  read OUT.cfg    read the configuration from the module and save it into OUT.cfg\n"
-        "  write FILE.cfg  erase the module's configuration and write FILE.cfg to it\n"
+        "  write FILE.cfg  erase the module's configuration and write FILE.cfg to it, after\n"
+        "                  keeping what the module held as a backup (section Backup of the INI\n"
+        "                  file: Folder, Keep)\n"
         "  clock           set the module's clock from this computer's\n"
-        "  dump FILE.cfg   print a configuration file as text\n\n"
-        "Exit status: 0 done, 1 file error, 2 usage error, 3 login refused or no password "
-        "found, 4 link failure."));
+        "  dump FILE.cfg   print a configuration file as text\n"
+        "  report FILE.cfg print a report of a configuration file: HTML, CSV or JSON\n"
+        "  diff FILE.cfg [OTHER.cfg]\n"
+        "                  print how FILE.cfg differs from OTHER.cfg, or else from the module\n\n"
+        "Exit status: 0 done (diff: no differences), 1 file error, 2 usage error, 3 login "
+        "refused or no password found, 4 link failure, 5 the configurations differ."));
     args.addHelpOption();
     args.addVersionOption();
     args.addPositionalArgument(QStringLiteral("command"),
-                               QStringLiteral("read, write, clock or dump"));
+                               QStringLiteral("read, write, clock, dump, diff or report"));
     args.addPositionalArgument(QStringLiteral("file"),
                                QStringLiteral("the configuration file (not for clock)"));
+    args.addPositionalArgument(QStringLiteral("other"),
+                               QStringLiteral("diff: the file to compare with (else the module)"),
+                               QStringLiteral("[other]"));
     args.addOptions({
         {QStringLiteral("udp"), QStringLiteral("Reach the module over UDP at IP[:PORT]."),
          QStringLiteral("ip")},
         {QStringLiteral("serial"), QStringLiteral("Reach the module over this serial port."),
          QStringLiteral("device")},
         {QStringLiteral("password"),
-         QStringLiteral("Log in with this password (else: read searches the catalogue for it, "
-                        "write takes the file's administrator password, clock takes 8522)."),
+         QStringLiteral("Log in with this password (else: read and diff search the catalogue "
+                        "for it, write takes the file's administrator password, clock takes "
+                        "8522)."),
          QStringLiteral("digits")},
         {QStringLiteral("ini"),
          QStringLiteral("The INI file with the link settings and the catalogue."),
          QStringLiteral("file")},
         {QStringLiteral("log"), QStringLiteral("Print every log line as it is written.")},
+        {QStringLiteral("no-backup"),
+         QStringLiteral("write: do not read and keep the module's configuration first.")},
         {QStringLiteral("attempts"),
          QStringLiteral("Send each request at most this many times (1..15, default 15)."),
          QStringLiteral("n")},
+        {QStringLiteral("format"), QStringLiteral("report: html (the default), csv or json."),
+         QStringLiteral("format")},
+        {{QStringLiteral("o"), QStringLiteral("output")},
+         QStringLiteral("report: write into this file instead of standard output."),
+         QStringLiteral("file")},
+        {QStringLiteral("passwords"), QStringLiteral("report: show the users' passwords.")},
     });
     if (!args.parse(QCoreApplication::arguments())) {
         Err(args.errorText());

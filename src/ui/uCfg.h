@@ -55,6 +55,8 @@ public:
     // Asks where to save: a path, or empty when the user cancels. The file dialog unless a test
     // sets another.
     std::function<QString()> ChooseSaveFile;
+    // Asks where to save the report; the file dialog unless a test sets another.
+    std::function<QString()> ChooseReportFile;
 
     // Start-up: a fresh configuration, loaded from the file or read from the module (asking
     // for the access password again while the module refuses it), then shown. False when it
@@ -94,6 +96,10 @@ public:
     void SetClock();
     bool Save();
     bool SaveAs();
+    // Shows how the editor's configuration differs from the module's.
+    bool CompareWithModule();
+    // Saves the report of the site as HTML, or PDF when the chosen name ends in ".pdf".
+    bool SaveReport();
     void EditRelay(int relay);
     void EditLoopOfPanel(int row);
     void EditLoopOfPart(int row);
@@ -174,6 +180,8 @@ private:
     // After a failed write: when the module took part of it, the configuration is read again
     // (the module is the truth) and true is returned; otherwise the caller undoes its change.
     bool ReadAgainAfterPartialWrite();
+    // The module's configuration, read into a fresh container; null when the read failed.
+    std::unique_ptr<TConfig> ReadModule();
     // Reads the configuration into a fresh container and takes it only when the read succeeded.
     bool ReadInto();
     // Deletes the partitions a cascade marked deleted.

@@ -2,9 +2,13 @@
 // writing, the clock and saving; and in real-time mode the write of every accepted change, with
 // the change undone (or the configuration read again) when the module does not take it.
 
+#include "model/uCompare.h"
 #include "model/uConfig.h"
+#include "model/uReport.h"
+#include "storage/uBackup.h"
 #include "ui/uAddShlf.h"
 #include "ui/uCfg.h"
+#include "ui/uCompareView.h"
 #include "ui/uCreateDev.h"
 #include "ui/uMessageBoxes.h"
 #include "ui/uTuningAccess.h"
@@ -22,8 +26,12 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
 #include <QStyle>
+#include <QTextDocument>
 
 namespace {
 
@@ -58,6 +66,8 @@ void TfmCfg::SetUpCommands()
     on(ui.NTime, &TfmCfg::SetClock);
     on(ui.NSave, &TfmCfg::Save);
     on(ui.NSaveAs, &TfmCfg::SaveAs);
+    on(ui.NReport, &TfmCfg::SaveReport);
+    on(ui.NCompare, &TfmCfg::CompareWithModule);
     connect(ui.N19, &QAction::triggered, this, &QWidget::close);
     connect(ui.NLink, &QAction::triggered, this,
             [this] { EditLinkSettings(LinkSettings, IniPath, FBoxes, this); });
@@ -98,9 +108,7 @@ void TfmCfg::SetUpCommands()
         {ui.btPartKeyDB, ui.lbPartKeyDB}};
     for (const auto &[button, label] : keys)
         connect(button, &QPushButton::clicked, this, [this, l = label] { KeyDBChange(l); });
-    const auto rowOf = [](QTreeWidget *list) {
-        return SelectedIndex(list);
-    };
+    const auto rowOf = [](QTreeWidget *list) { return SelectedIndex(list); };
     connect(ui.lvVEKTShlf, &QTreeWidget::itemDoubleClicked, this,
             [this, rowOf] { EditLoopOfPanel(rowOf(FUi->lvVEKTShlf)); });
     connect(ui.lvPartShlf, &QTreeWidget::itemDoubleClicked, this,
@@ -119,6 +127,17 @@ void TfmCfg::SetUpCommands()
         dialog.setObjectName(QStringLiteral("sdSave"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("cfg"));
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    };
+    ChooseReportFile = [this] {
+        QFileDialog dialog(this, QString(), QString(),
+                           QStringLiteral("Отчёт HTML (*.html);;Отчёт PDF (*.pdf)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("html"));
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+            dialog.setDefaultSuffix(filter.contains(u"pdf") ? QStringLiteral("pdf")
+                                                            : QStringLiteral("html"));
+        });
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
 }
@@ -185,17 +204,25 @@ bool TfmCfg::ReadAgainAfterPartialWrite()
     return true;
 }
 
-bool TfmCfg::ReadInto()
+std::unique_ptr<TConfig> TfmCfg::ReadModule()
 {
     auto fresh = std::make_unique<TConfig>();
     fresh->SetQuestion(&FBoxes);
-    const bool read = RunJob(JobReadCfg, fresh.get()) == TJobResult::Ok;
-    if (read)
-        Config = std::move(fresh);
+    if (RunJob(JobReadCfg, fresh.get()) == TJobResult::Ok)
+        return fresh;
+    return nullptr;
+}
+
+bool TfmCfg::ReadInto()
+{
+    std::unique_ptr<TConfig> read = ReadModule();
+    const bool taken = read != nullptr;
+    if (taken)
+        Config = std::move(read);
     else
         Tell(QStringLiteral("Не удалось загрузить конфигурацию"));
     RefreshActiveList();
-    return read;
+    return taken;
 }
 
 void TfmCfg::DeleteMarkedParts()
@@ -534,8 +561,7 @@ void TfmCfg::EditLoopOfPart(int row)
     const QTreeWidgetItem *item = FUi->lvPartShlf->topLevelItem(row);
     std::uint8_t address = 0;
     std::uint8_t loop = 0;
-    if (item && SelectedNumber(FUi->lvPart) > 0 &&
-        ParsePair(item->text(1), address, loop))
+    if (item && SelectedNumber(FUi->lvPart) > 0 && ParsePair(item->text(1), address, loop))
         EditLoop(address, loop, true);
 }
 
@@ -664,7 +690,26 @@ bool TfmCfg::ReadCfg() { return Ask(QStringLiteral("Считать конфиг�
 
 bool TfmCfg::WriteCfg()
 {
-    if (!Ask(QStringLiteral("Записать конфигурацию?")))
+    // A whole write erases the module first: what it holds now is read and kept as a backup,
+    // and the question says how much the write changes.
+    const std::unique_ptr<TConfig> before = ReadModule();
+    QString failure = QStringLiteral("модуль не ответил");
+    const QString backup = before ? SaveBackup(*before, LoadBackupSettings(IniPath),
+                                               QDateTime::currentDateTime(), failure)
+                                  : QString();
+    if (backup.isEmpty() &&
+        !FBoxes.Ask(QStringLiteral("Не удалось сохранить резервную копию конфигурации модуля (") +
+                        failure + QStringLiteral("). Записать без резервной копии?"),
+                    QStringLiteral("Внимание"), {}, true))
+        return false;
+    if (!backup.isEmpty())
+        FLog.WriteLog(QStringLiteral("Резервная копия конфигурации модуля: ") + backup);
+    const QStringList changes = before ? CompareConfigs(*before, *Config) : QStringList();
+    const QString count = before ? QStringLiteral("\nОтличий от конфигурации модуля: ") +
+                                       QString::number(changes.size())
+                                 : QString();
+    if (!FBoxes.Ask(QStringLiteral("Записать конфигурацию?") + count, QStringLiteral("Внимание"),
+                    changes))
         return false;
     Config->WriteAll = true;
     if (WriteChanges())
@@ -704,4 +749,41 @@ bool TfmCfg::SaveAs()
         return false;
     FileName = path;
     return Save();
+}
+
+bool TfmCfg::CompareWithModule()
+{
+    const std::unique_ptr<TConfig> module = ReadModule();
+    if (!module) {
+        Tell(QStringLiteral("Не удалось загрузить конфигурацию"));
+        return false;
+    }
+    TfmCompare view(CompareConfigs(*module, *Config), this);
+    view.exec();
+    return true;
+}
+
+bool TfmCfg::SaveReport()
+{
+    const QString path = ChooseReportFile();
+    if (path.isEmpty())
+        return false;
+    const QString title = FileName.isEmpty() ? QString() : QFileInfo(FileName).completeBaseName();
+    const QByteArray html = SiteReport(*Config, TReportFormat::Html, false, title);
+    QSaveFile file(path);
+    bool saved = file.open(QIODevice::WriteOnly);
+    if (saved && path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+        QPdfWriter pdf(&file);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setTitle(title);
+        QTextDocument document;
+        document.setHtml(QString::fromUtf8(html));
+        document.print(&pdf);
+    } else if (saved) {
+        saved = file.write(html) == html.size();
+    }
+    if (saved && file.commit())
+        return true;
+    Tell(QStringLiteral("Не удалось сохранить отчёт ") + path);
+    return false;
 }

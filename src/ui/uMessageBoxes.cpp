@@ -12,13 +12,23 @@ const QString NoticeCaption = QStringLiteral("ЛОРИМ");
 
 bool TMessageBoxes::AskYesNo(const QString &text, const QString &caption)
 {
+    return Ask(text, caption, {});
+}
+
+bool TMessageBoxes::Ask(const QString &text, const QString &caption, const QStringList &details,
+                        bool noByDefault)
+{
     if (Scripted) {
         Asked << text;
         return !Answers.isEmpty() && Answers.takeFirst();
     }
     // With Yes and No as its buttons, Escape and the close button give No.
-    return QMessageBox::question(QApplication::activeWindow(), caption, text,
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    box.setDefaultButton(noByDefault ? QMessageBox::No : QMessageBox::Yes);
+    if (!details.isEmpty())
+        box.setDetailedText(details.join(u'\n'));
+    return box.exec() == QMessageBox::Yes;
 }
 
 void TMessageBoxes::ShowMessage(const QString &text)

@@ -13,6 +13,10 @@ class TMessageBoxes : public TQuestion, public TMessageSink {
 public:
     bool AskYesNo(const QString &text, const QString &caption) override;
     void ShowMessage(const QString &text) override;
+    // A Yes/No question with lines the user may open under it ("Показать подробности..."); No
+    // is the default answer when noByDefault.
+    bool Ask(const QString &text, const QString &caption, const QStringList &details,
+             bool noByDefault = false);
 
     // While Scripted is set nothing is shown: each question takes the next of Answers (No when
     // none is left), and the texts asked and shown are recorded.

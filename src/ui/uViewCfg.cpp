@@ -1,6 +1,9 @@
 #include "ui/uViewCfg.h"
 
+#include "storage/uBackup.h"
 #include "storage/uCatalog.h"
+#include "storage/uDB.h"
+#include "ui/uBackups.h"
 #include "ui/uCfg.h"
 #include "ui/uMessageBoxes.h"
 #include "ui/uTuningLink.h"
@@ -40,6 +43,7 @@ TfmViewCfg::TfmViewCfg(TMessageBoxes &boxes, const TIniPath &iniPath, const TOpt
     connect(FUi->bbtSelect, &QPushButton::clicked, this, &TfmViewCfg::bbtSelectClick);
     connect(FUi->BitBtn6, &QPushButton::clicked, this, &TfmViewCfg::BitBtn6Click);
     connect(FUi->BitBtn7, &QPushButton::clicked, this, &TfmViewCfg::BitBtn7Click);
+    connect(FUi->BitBtn9, &QPushButton::clicked, this, &TfmViewCfg::BitBtn9Click);
     connect(FUi->lvCfg, &QTreeWidget::itemDoubleClicked, this, &TfmViewCfg::bbtSelectClick);
     connect(FUi->BitBtn8, &QPushButton::clicked, this,
             [this] { EditLinkSettings(LinkSettings, FIniPath, FBoxes, this); });
@@ -178,14 +182,17 @@ void TfmViewCfg::BitBtn3Click()
         EditEntry(TfmUpdateCfg::Change, row);
 }
 
-void TfmViewCfg::OnHiddenEditor(const std::function<void(TfmCfg &)> &command)
+void TfmViewCfg::OnHiddenEditor(const std::function<void(TfmCfg &)> &command, QString file)
 {
-    const QTreeWidgetItem *row = SelectedRow();
-    if (!row)
-        return;
+    if (file.isEmpty()) {
+        const QTreeWidgetItem *row = SelectedRow();
+        if (!row)
+            return;
+        file = CatalogFilePath(FIniPath, row->text(2));
+    }
     TfmCfg editor(FBoxes);
     editor.IniPath = FIniPath;
-    editor.FileName = CatalogFilePath(FIniPath, row->text(2));
+    editor.FileName = file;
     editor.LinkSettings = LinkSettings;
     editor.Timings = Timings;
     if (editor.StartUp())
@@ -205,4 +212,26 @@ void TfmViewCfg::BitBtn6Click()
 void TfmViewCfg::BitBtn7Click()
 {
     OnHiddenEditor([](TfmCfg &editor) { editor.WriteCfg(); });
+}
+
+// The backups of the selected entry's module: one of them written to the module restores it.
+void TfmViewCfg::BitBtn9Click()
+{
+    const QTreeWidgetItem *row = SelectedRow();
+    if (!row)
+        return;
+    const QString file = CatalogFilePath(FIniPath, row->text(2));
+    TDBConfig db(nullptr, nullptr);
+    const QString moduleID = db.Connect(file) ? db.ReadModuleID() : QString();
+    if (moduleID.isEmpty()) {
+        FBoxes.ShowMessage(QStringLiteral("Не удалось открыть БД ") + file);
+        return;
+    }
+    TfmBackups backups(
+        moduleID, ListBackups(LoadBackupSettings(FIniPath), moduleID),
+        [this](const QString &backup) {
+            OnHiddenEditor([](TfmCfg &editor) { editor.WriteCfg(); }, backup);
+        },
+        this);
+    backups.exec();
 }

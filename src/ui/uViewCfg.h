@@ -47,6 +47,7 @@ public:
     void bbtSelectClick();
     void BitBtn6Click(); // Считать
     void BitBtn7Click(); // Записать
+    void BitBtn9Click(); // Резервные копии
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -57,9 +58,9 @@ private:
     void SelectVisibleNear(int index);
     // Opens the entry dialog; on OK the entry goes into row, or a new row at the end.
     void EditEntry(int mode, QTreeWidgetItem *row);
-    // Runs a command on an editor that loads the selected entry's file and is never shown;
-    // nothing runs when the file does not load (the editor has said so).
-    void OnHiddenEditor(const std::function<void(TfmCfg &)> &command);
+    // Runs a command on an editor that loads a file (the selected entry's, when none is given)
+    // and is never shown; nothing runs when the file does not load (the editor has said so).
+    void OnHiddenEditor(const std::function<void(TfmCfg &)> &command, QString file = {});
 
     std::unique_ptr<Ui::TfmViewCfg> FUi;
     TMessageBoxes &FBoxes;

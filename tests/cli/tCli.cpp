@@ -9,6 +9,9 @@
 #include "support/uTestSupport.h"
 
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -71,7 +74,9 @@ TEST_F(Cli, ReadDumpWriteAndClockAgainstSimulators)
     EXPECT_TRUE(dump.Out.startsWith(QStringLiteral("Устройства: 6\n")));
     EXPECT_TRUE(dump.Out.contains(QStringLiteral("Пользователи: 4\n")));
 
-    // A second module with the same identifier and nothing else takes the file whole.
+    // A second module with the same identifier and nothing else takes the file whole, after
+    // what it held has been kept as a backup.
+    WriteText(Ini, QStringLiteral("[Backup]\nFolder=") + File("backups") + u'\n');
     TConfig empty;
     empty.Device(1)->ID = QStringLiteral("0020FF78C534");
     ASSERT_EQ(SaveConfigFile(empty, File("empty.cfg"), AppDir + QStringLiteral("config.md_"),
@@ -85,6 +90,21 @@ TEST_F(Cli, ReadDumpWriteAndClockAgainstSimulators)
     ASSERT_EQ(write.Exit, 0) << write.Err.toStdString();
     ASSERT_TRUE(b.WaitFor("saved "));
     EXPECT_EQ(FileDifferences(File("a.cfg"), File("b.cfg")), QStringList());
+    const QString backup =
+        write.Out.section(QStringLiteral("Резервная копия конфигурации модуля: "), 1).trimmed();
+    ASSERT_TRUE(backup.startsWith(File("backups/0020FF78C534/"))) << write.Out.toStdString();
+    EXPECT_EQ(RunCli({QStringLiteral("diff"), backup, File("empty.cfg")}).Exit, 0);
+
+    // Without a backup nothing is erased or written.
+    WriteText(Ini, QStringLiteral("[Backup]\nFolder=") + File("a.cfg") + QStringLiteral("/x\n"));
+    const TRun unsafe =
+        RunCli({QStringLiteral("write"), File("empty.cfg"), QStringLiteral("--udp"), b.Address()});
+    EXPECT_EQ(unsafe.Exit, 1);
+    EXPECT_TRUE(unsafe.Err.contains(QStringLiteral("запись не выполнена")));
+    EXPECT_EQ(RunCli({QStringLiteral("diff"), File("a.cfg"), QStringLiteral("--udp"), b.Address(),
+                      QStringLiteral("--password"), QStringLiteral("8522")})
+                  .Exit,
+              0);
 
     const TRun clock = RunCli({QStringLiteral("clock"), QStringLiteral("--udp"), b.Address()});
     EXPECT_EQ(clock.Exit, 0) << clock.Err.toStdString();
@@ -157,4 +177,73 @@ TEST_F(Cli, ExitStatusesTellWhatWentWrong)
                                 QStringLiteral("--attempts"), QStringLiteral("1")});
     EXPECT_EQ(silent.Exit, 4);
     EXPECT_TRUE(silent.Err.contains(QStringLiteral("Потеря связи с устройством!")));
+}
+
+// diff compares a file with a second file or with the network, and says by its exit status
+// whether they agree.
+TEST_F(Cli, DiffComparesWithAFileAndWithTheNetwork)
+{
+    TSimProcess sim({});
+    ASSERT_TRUE(sim.Started);
+    const QStringList link{QStringLiteral("--udp"), sim.Address(), QStringLiteral("--password"),
+                           QStringLiteral("8522")};
+    const QString diff = QStringLiteral("diff");
+    ASSERT_EQ(RunCli(QStringList{QStringLiteral("read"), File("site.cfg")} + link).Exit, 0);
+
+    // The same site with one loop bound to another partition.
+    TConfig changed;
+    TDBConfig db(&changed, nullptr);
+    ASSERT_TRUE(db.Connect(File("site.cfg")) && db.LoadConfig());
+    changed.Device(2)->AsVEKT()->Loop(5)->Part = 3;
+    ASSERT_EQ(SaveConfigFile(changed, File("changed.cfg"), AppDir + QStringLiteral("config.md_"),
+                             nullptr, nullptr),
+              TSaveResult::Saved);
+    const QString line = QStringLiteral("Устройство [2] ВЕКТ-8, шлейф 5: раздел 2 → 3\n");
+
+    const TRun sameFile = RunCli({diff, File("site.cfg"), File("site.cfg")});
+    EXPECT_EQ(sameFile.Exit, 0);
+    EXPECT_EQ(sameFile.Out, QString());
+    const TRun otherFile = RunCli({diff, File("site.cfg"), File("changed.cfg")});
+    EXPECT_EQ(otherFile.Exit, 5);
+    EXPECT_EQ(otherFile.Out, line);
+
+    const TRun sameNetwork = RunCli(QStringList{diff, File("site.cfg")} + link);
+    EXPECT_EQ(sameNetwork.Exit, 0) << sameNetwork.Err.toStdString();
+    EXPECT_EQ(sameNetwork.Out, QString());
+    const TRun otherNetwork = RunCli(QStringList{diff, File("changed.cfg")} + link);
+    EXPECT_EQ(otherNetwork.Exit, 5) << otherNetwork.Err.toStdString();
+    EXPECT_EQ(otherNetwork.Out, QStringLiteral("Устройство [2] ВЕКТ-8, шлейф 5: раздел 3 → 2\n"));
+
+    EXPECT_EQ(RunCli(QStringList{diff, File("site.cfg"), File("changed.cfg")} + link).Exit, 2);
+    EXPECT_EQ(RunCli({diff, File("missing.cfg"), File("site.cfg")}).Exit, 1);
+}
+
+// A report goes into the file -o names, titled with the catalogue's name for the configuration
+// file, or to standard output as HTML; a form it does not know is a usage error.
+TEST_F(Cli, ReportIntoAFileOrStandardOutput)
+{
+    TConfig config;
+    FillEveryKind(config);
+    ASSERT_EQ(SaveConfigFile(config, File("site.cfg"), AppDir + QStringLiteral("config.md_"),
+                             nullptr, nullptr),
+              TSaveResult::Saved);
+    WriteText(Ini, QStringLiteral("[Config]\nCount=1\nPath1=site.cfg\nName1=Склад №1\n"));
+    const TRun json =
+        RunCli({QStringLiteral("report"), File("site.cfg"), QStringLiteral("--format"),
+                QStringLiteral("json"), QStringLiteral("-o"), File("site.json")});
+    ASSERT_EQ(json.Exit, 0) << json.Err.toStdString();
+    EXPECT_TRUE(json.Out.isEmpty());
+    const QJsonObject site = QJsonDocument::fromJson(ReadText(File("site.json")).toUtf8()).object();
+    EXPECT_EQ(site[u"title"].toString(), QStringLiteral("Склад №1"));
+    EXPECT_EQ(site[u"devices"].toArray().size(), config.DeviceCount());
+
+    const TRun html = RunCli({QStringLiteral("report"), File("site.cfg")});
+    EXPECT_EQ(html.Exit, 0);
+    EXPECT_TRUE(html.Out.startsWith(QStringLiteral("<!DOCTYPE html>")));
+    EXPECT_TRUE(html.Out.contains(QStringLiteral("«Склад №1»")));
+
+    const TRun bad = RunCli({QStringLiteral("report"), File("site.cfg"), QStringLiteral("--format"),
+                             QStringLiteral("xml")});
+    EXPECT_EQ(bad.Exit, 2);
+    EXPECT_TRUE(bad.Err.contains(QStringLiteral("--format takes html, csv or json")));
 }

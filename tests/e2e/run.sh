@@ -28,7 +28,7 @@ eval "$(dbus-launch --sh-syntax)"
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 pids+=($!)
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb
-export XDG_RUNTIME_DIR=$work
+export XDG_RUNTIME_DIR=$work XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
 unset WAYLAND_DISPLAY
 
 # Starts a simulator: sim NAME PORT [options]; waits until it listens.

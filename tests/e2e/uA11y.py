@@ -119,10 +119,11 @@ def select_row(table, text, column=None, add=False):
 
 
 def answer(app, text, button):
-    """Answers the message box that shows the text (or any when text is None)."""
+    """Answers the message box whose text begins with text (any box when text is None)."""
     box = until(lambda: next((n for n in walk(app) if n.getRoleName() in ("alert", "dialog")
                               and n.getState().contains(pyatspi.STATE_SHOWING)
-                              and (text is None or any(l.name == text for l in walk(n)))), None),
+                              and (text is None or any(l.name.startswith(text) for l in walk(n)))),
+                             None),
                 f"message {text!r}")
     press(find(box, "push button", button))
 

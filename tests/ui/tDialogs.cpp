@@ -1,41 +1,46 @@
-// The link, SMS and access dialogs: what they show, what input they refuse, and what OK stores.
+// What the dialogs' text boxes refuse, typed or pasted; the link, SMS and access dialogs: what
+// they show, what they refuse at OK, and what OK stores.
 
 #include "link/uOptnLink.h"
-#include "support/uTestSupport.h"
 #include "uUiTestSupport.h"
 #include "ui/uTuningAccess.h"
 #include "ui/uTuningLink.h"
 #include "ui/uTuningSMS.h"
-
-#include <QCheckBox>
-#include <QClipboard>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <memory>
+#include "ui/uTuningUser.h"
 
 namespace {
 
-template <typename T> T *Child(const QWidget &dialog, const char *name)
+// Validators, unlike key filters, also stop pasted text: typed or pasted, a box keeps only what
+// it takes. Eight digits fit the module's silent-alarm password.
+TEST(TextBoxes, KeepOnlyWhatTheyTakeTypedOrPasted)
 {
-    return dialog.findChild<T *>(QLatin1String(name));
-}
-
-void PressOk(const QWidget &dialog) { Child<QPushButton>(dialog, "btOK")->click(); }
-
-// Pastes over the whole text, as a mouse and the context menu can.
-void PasteOverAll(QLineEdit *edit, const QString &text)
-{
-    QApplication::clipboard()->setText(text);
-    edit->selectAll();
-    edit->paste();
+    QTemporaryDir dir;
+    TScriptedBoxes boxes;
+    TConfig config;
+    TfmTuningUser user(config, false, 111, *config.User(111), boxes);
+    TfmTuningAccess access(TOptnAccess{}, boxes);
+    TfmTuningLink link(TOptnLink{1, {}, 57600, {}, 10001},
+                       dir.filePath(QStringLiteral("lorim.ini")), {}, boxes);
+    const struct {
+        QWidget *dialog;
+        const char *edit;
+        QString typed;
+        QString kept;
+    } cases[] = {
+        {&user, "edPwd1", QStringLiteral("1a2b345"), QStringLiteral("1234")},
+        {&user, "edPwd2", QStringLiteral("123456789"), QStringLiteral("12345678")},
+        {&access, "edPswrd", QStringLiteral("1a2b345"), QStringLiteral("1234")},
+        {&link, "edIP", QStringLiteral("1a2.300"), QStringLiteral("12.30")},
+    };
+    for (const auto &c : cases) {
+        c.dialog->show();
+        QLineEdit *edit = Edit(*c.dialog, c.edit);
+        edit->clear();
+        QTest::keyClicks(edit, c.typed);
+        EXPECT_EQ(edit->text(), c.kept) << c.edit;
+        PasteOverAll(edit, QStringLiteral("12ab"));
+        EXPECT_EQ(edit->text(), c.kept) << c.edit;
+    }
 }
 
 class TuningLink : public testing::Test {
@@ -60,63 +65,48 @@ TEST_F(TuningLink, UnchangedOkAndEscapeCloseAsCancelWithoutAskingOrWriting)
     const auto pressedOk = Open();
     PressOk(*pressedOk);
     const auto escaped = Open();
-    QTest::keyClick(Child<QComboBox>(*escaped, "cbCOM"), Qt::Key_Escape);
-    for (const TfmTuningLink *dialog : {pressedOk.get(), escaped.get()}) {
-        EXPECT_FALSE(dialog->isVisible());
-        EXPECT_FALSE(dialog->IsAccepted());
-        EXPECT_EQ(dialog->result(), QDialog::Rejected);
-    }
+    QTest::keyClick(Box(*escaped, "cbCOM"), Qt::Key_Escape);
+    for (const TfmTuningLink *dialog : {pressedOk.get(), escaped.get()})
+        EXPECT_FALSE(dialog->isVisible() || dialog->IsAccepted());
     EXPECT_TRUE(Boxes.Asked.isEmpty());
     EXPECT_FALSE(QFile::exists(Ini));
 }
 
-TEST_F(TuningLink, StoredSpeedShowsAs57600AndIsSavedOnlyWhenConfirmed)
+// The link runs at 57600 whatever speed is stored; a stored port the machine does not list (the
+// simulator's pseudo-terminal, or a machine with no port at all) stays selected. Either is
+// saved only when the change is confirmed.
+TEST_F(TuningLink, SpeedAndUnlistedPortAreSavedOnlyWhenConfirmed)
 {
     Link.COMSpeed = 9600;
-    Boxes.Answers = {false, true};
-    for (const bool confirmed : {false, true}) {
-        const auto dialog = Open();
-        EXPECT_EQ(Child<QComboBox>(*dialog, "cbSpeed")->currentText(), QStringLiteral("57600"));
+    Link.COMPort = QStringLiteral("/dev/pts/3");
+    const QStringList listed{QStringLiteral("/dev/ttyS0")};
+    Boxes.Answers = {false, true, true};
+    for (const QStringList &ports : {listed, listed, QStringList{}}) {
+        const bool confirmed = Boxes.Answers.first();
+        const auto dialog = Open(ports);
+        EXPECT_EQ(Box(*dialog, "cbSpeed")->currentText(), QStringLiteral("57600"));
+        EXPECT_EQ(Box(*dialog, "cbCOM")->currentText(), Link.COMPort);
         PressOk(*dialog);
         EXPECT_EQ(dialog->IsAccepted(), confirmed);
         EXPECT_EQ(QFile::exists(Ini), confirmed);
     }
-    EXPECT_EQ(Boxes.Asked.size(), 2);
-    EXPECT_EQ(Saved().COMSpeed, 57600);
-}
-
-// The simulator's pseudo-terminal is never listed, and a machine may list no port at all.
-TEST_F(TuningLink, UnlistedStoredPortStaysSelectedAndIsSavedUnchanged)
-{
-    Link.COMPort = QStringLiteral("/dev/pts/3");
-    Link.COMSpeed = 9600; // so that OK saves
-    for (const QStringList &ports : {QStringList{QStringLiteral("/dev/ttyS0")}, QStringList{}}) {
-        Boxes.Answers = {true};
-        const auto dialog = Open(ports);
-        EXPECT_EQ(Child<QComboBox>(*dialog, "cbCOM")->currentText(), Link.COMPort);
-        PressOk(*dialog);
-        EXPECT_TRUE(dialog->IsAccepted());
-        EXPECT_EQ(Saved().COMPort, Link.COMPort);
-    }
+    EXPECT_EQ((std::tuple{Saved().COMSpeed, Saved().COMPort}), (std::tuple{57600, Link.COMPort}));
+    EXPECT_EQ(Boxes.Asked.size(), 3);
 }
 
 TEST_F(TuningLink, UdpAddressIsCheckedAndStoredInNormalForm)
 {
     Link.Type = 1;
     const auto dialog = Open();
-    auto *ip = Child<QLineEdit>(*dialog, "edIP");
-    ip->clear();
-    QTest::keyClicks(ip, QStringLiteral("1a2.300"));
-    EXPECT_EQ(ip->text(), QStringLiteral("12.30"));
+    Edit(*dialog, "edIP")->setText(QStringLiteral("12.30"));
     PressOk(*dialog);
     EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral("Неверный IP-адрес")});
     EXPECT_TRUE(Boxes.Asked.isEmpty());
     EXPECT_TRUE(dialog->isVisible());
 
     // Read as octal, "010" would be 8.
-    ip->setText(QStringLiteral("192.168.001.010"));
-    Boxes.Answers = {true};
-    PressOk(*dialog);
+    Edit(*dialog, "edIP")->setText(QStringLiteral("192.168.001.010"));
+    ConfirmOk(Boxes, *dialog);
     EXPECT_TRUE(dialog->IsAccepted());
     EXPECT_EQ(Saved().IP, QStringLiteral("192.168.1.10"));
 }
@@ -134,10 +124,13 @@ protected:
     TSMS Record;
 };
 
-TEST_F(TuningSMS, PlusBoxAndTextFollowEachOther)
+// The plus box and the text's "+" follow each other; nothing is typed, deleted or pasted in
+// front of the "+", and no letter gets in.
+TEST_F(TuningSMS, PlusBoxAndPhoneText)
 {
     TfmTuningSMS dialog(Record, Boxes);
-    auto *phone = Child<QLineEdit>(dialog, "edPhone");
+    dialog.show();
+    QLineEdit *phone = Edit(dialog, "edPhone");
     auto *plus = Child<QCheckBox>(dialog, "chbPlus");
     EXPECT_EQ(phone->text(), QStringLiteral("+79161234567"));
     EXPECT_TRUE(plus->isChecked());
@@ -145,15 +138,7 @@ TEST_F(TuningSMS, PlusBoxAndTextFollowEachOther)
     EXPECT_EQ(phone->text(), QStringLiteral("79161234567"));
     plus->click();
     EXPECT_EQ(phone->text(), QStringLiteral("+79161234567"));
-    PasteOverAll(phone, QStringLiteral("89161234567"));
-    EXPECT_FALSE(plus->isChecked());
-}
 
-TEST_F(TuningSMS, NothingIsTypedDeletedOrPastedInFrontOfPlus)
-{
-    TfmTuningSMS dialog(Record, Boxes);
-    dialog.show();
-    auto *phone = Child<QLineEdit>(dialog, "edPhone");
     phone->setCursorPosition(1);
     QTest::keyClick(phone, Qt::Key_Backspace);
     EXPECT_EQ(phone->text(), QStringLiteral("+79161234567"));
@@ -165,9 +150,13 @@ TEST_F(TuningSMS, NothingIsTypedDeletedOrPastedInFrontOfPlus)
     phone->selectAll();
     QTest::keyClick(phone, Qt::Key_Delete);
     EXPECT_EQ(phone->text(), QStringLiteral("+"));
+    PasteOverAll(phone, QStringLiteral("89161234567"));
+    EXPECT_FALSE(plus->isChecked());
 }
 
-TEST_F(TuningSMS, OkStoresOnlyAConfirmedChangeWithThePlusTakenFromTheText)
+// OK stores only a confirmed change, with the plus taken from the text: a whole number pasted
+// over while the box was ticked loses no digit.
+TEST_F(TuningSMS, OkStoresAConfirmedChangeWithThePlusTakenFromTheText)
 {
     TfmTuningSMS unchanged(Record, Boxes);
     PressOk(unchanged);
@@ -176,38 +165,23 @@ TEST_F(TuningSMS, OkStoresOnlyAConfirmedChangeWithThePlusTakenFromTheText)
 
     const auto confirmed = [this](const std::function<void(QLineEdit *)> &edit) {
         TfmTuningSMS dialog(Record, Boxes);
-        Child<QComboBox>(dialog, "cbType")->setCurrentIndex(3);
+        Box(dialog, "cbType")->setCurrentIndex(3);
         Child<QRadioButton>(dialog, "rb2")->setChecked(true);
-        edit(Child<QLineEdit>(dialog, "edPhone"));
-        Boxes.Answers = {true};
-        PressOk(dialog);
+        edit(Edit(dialog, "edPhone"));
+        ConfirmOk(Boxes, dialog);
         EXPECT_TRUE(dialog.IsAccepted());
-        return dialog.Record();
+        const TSMS &r = dialog.Record();
+        return std::tuple{r.Type, r.Phone, r.Plus, r.Code};
     };
-    const TSMS typed = confirmed([](QLineEdit *phone) {
-        phone->end(false);
-        QTest::keyClick(phone, Qt::Key_8);
-    });
-    EXPECT_EQ(typed.Type, 3u);
-    EXPECT_EQ(typed.Phone, QStringLiteral("791612345678"));
-    EXPECT_EQ(typed.Plus, 1u);
-    EXPECT_EQ(typed.Code, 1u);
-    // The whole number pasted over while the box was ticked: no digit is lost.
-    const TSMS pasted =
-        confirmed([](QLineEdit *phone) { PasteOverAll(phone, QStringLiteral("89161234567")); });
-    EXPECT_EQ(pasted.Phone, QStringLiteral("89161234567"));
-    EXPECT_EQ(pasted.Plus, 0u);
+    EXPECT_EQ(confirmed([](QLineEdit *phone) {
+                  phone->end(false);
+                  QTest::keyClick(phone, Qt::Key_8);
+              }),
+              (std::tuple{3u, QStringLiteral("791612345678"), 1u, 1u}));
+    EXPECT_EQ(
+        confirmed([](QLineEdit *phone) { PasteOverAll(phone, QStringLiteral("89161234567")); }),
+        (std::tuple{3u, QStringLiteral("89161234567"), 0u, 1u}));
     EXPECT_EQ(Boxes.Asked.size(), 2);
-}
-
-TEST(TuningAccess, PasswordTakesAtMostFourDigits)
-{
-    TScriptedBoxes boxes;
-    TfmTuningAccess dialog(TOptnAccess{}, boxes);
-    dialog.show();
-    auto *password = Child<QLineEdit>(dialog, "edPswrd");
-    QTest::keyClicks(password, QStringLiteral("1a2b345"));
-    EXPECT_EQ(password->text(), QStringLiteral("1234"));
 }
 
 TEST(TuningAccess, OkRefusesEmptyAndStoresOnlyAConfirmedChange)
@@ -216,23 +190,20 @@ TEST(TuningAccess, OkRefusesEmptyAndStoresOnlyAConfirmedChange)
     const TOptnAccess access{QStringLiteral("1234")};
     TfmTuningAccess dialog(access, boxes);
     dialog.show();
-    auto *password = Child<QLineEdit>(dialog, "edPswrd");
+    QLineEdit *password = Edit(dialog, "edPswrd");
     password->clear();
     PressOk(dialog);
     EXPECT_EQ(boxes.Shown, QStringList{QStringLiteral("Пароль не может быть пустым")});
     EXPECT_TRUE(dialog.isVisible());
     password->setText(access.Password);
     PressOk(dialog);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_FALSE(dialog.IsAccepted());
+    EXPECT_FALSE(dialog.isVisible() || dialog.IsAccepted());
     EXPECT_TRUE(boxes.Asked.isEmpty());
 
     TfmTuningAccess changed(access, boxes);
-    Child<QLineEdit>(changed, "edPswrd")->setText(QStringLiteral("12"));
-    boxes.Answers = {true};
-    PressOk(changed);
+    Edit(changed, "edPswrd")->setText(QStringLiteral("12"));
+    ConfirmOk(boxes, changed);
     EXPECT_TRUE(changed.IsAccepted());
-    EXPECT_EQ(boxes.Asked.size(), 1);
     EXPECT_EQ(changed.Access().Password, QStringLiteral("12"));
 }
 

@@ -3,13 +3,7 @@
 #include "uUiTestSupport.h"
 #include "ui/uMain.h"
 
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -32,14 +26,14 @@ TEST_F(StartWindow, ModesAndKeys)
         opened << std::pair{realTime, start.isVisible()};
     };
     start.show();
-    auto *link = start.findChild<QPushButton *>(QStringLiteral("btLink"));
+    auto *link = Child<QPushButton>(start, "btLink");
     EXPECT_FALSE(link->isEnabled());
     QTest::keyClick(&start, Qt::Key_Return);
-    start.findChild<QRadioButton *>(QStringLiteral("rb2"))->click();
+    Child<QRadioButton>(start, "rb2")->click();
     EXPECT_TRUE(link->isEnabled());
     QTest::keyClick(&start, Qt::Key_Enter);
-    EXPECT_TRUE(start.findChild<QRadioButton *>(QStringLiteral("rb2"))->isChecked());
-    start.findChild<QRadioButton *>(QStringLiteral("rb1"))->click();
+    EXPECT_TRUE(Child<QRadioButton>(start, "rb2")->isChecked());
+    Child<QRadioButton>(start, "rb1")->click();
     EXPECT_FALSE(link->isEnabled());
     EXPECT_EQ(opened, (QList<std::pair<bool, bool>>{{false, false}, {true, false}}));
     EXPECT_TRUE(start.isVisible());

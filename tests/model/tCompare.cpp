@@ -1,0 +1,181 @@
+// The differences between two configurations: one change at a time on a copy of the every-kind
+// configuration, changes the module does not keep, and a module written to.
+
+#include "model/uCompare.h"
+#include "model/uConfig.h"
+#include "sim/uDemoSite.h"
+#include "support/uLinkRig.h"
+#include "support/uSampleConfigs.h"
+#include "support/uTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using TChange = std::function<void(TConfig &)>;
+
+struct TCase {
+    const char *Name;
+    TChange Change;
+    QStringList Lines;
+};
+
+// The lines comparing the every-kind configuration with a copy changed by change.
+QStringList AfterChange(const TChange &change, bool reversed = false)
+{
+    TConfig before;
+    TConfig after;
+    FillEveryKind(before);
+    FillEveryKind(after);
+    change(after);
+    return reversed ? CompareConfigs(after, before) : CompareConfigs(before, after);
+}
+
+TRelay &CMRelay(TConfig &c, int n) { return *c.Device(1)->AsRelayDev()->Relay(n); }
+TShleif &Loop(TConfig &c, int address, int n) { return *c.Device(address)->AsVEKT()->Loop(n); }
+TIndicDev &Unit(TConfig &c, int address) { return *c.Device(address)->AsIndicDev(); }
+TSMS &SMS(TConfig &c, int p, int k) { return *c.Part(p)->SMS(k); }
+
+// Changes to the every-kind configuration that the module does not keep.
+std::vector<std::pair<const char *, TChange>> Unkept()
+{
+    return {
+        {"keys",
+         [](TConfig &c) {
+             c.Device(2)->KeyDB = u"K2"_qs;
+             c.Part(2)->KeyDB = u"K3"_qs;
+         }},
+        {"versions, state and marks",
+         [](TConfig &c) {
+             c.Device(2)->vSoft = u"9.9"_qs;
+             c.Device(2)->vDev = u"9.9"_qs;
+             c.Device(2)->State = 1;
+             c.Device(2)->Changed = true;
+             c.User(1)->Changed = true;
+         }},
+        {"identifier spelled otherwise", [](TConfig &c) { c.Device(12)->ID = u"c"_qs; }},
+        {"delays within the same ten seconds",
+         [](TConfig &c) {
+             c.Part(2)->Delay = 29;
+             Loop(c, 6, 10).Delay = 159;
+         }},
+        {"delay of a loop without one", [](TConfig &c) { Loop(c, 6, 2).Delay = 50; }},
+        {"leftovers of an unbound loop",
+         [](TConfig &c) {
+             Loop(c, 3, 1).Type = 3;
+             Loop(c, 3, 1).Flags = TShleif::Tamper;
+         }},
+        {"indicators of a unit not set up individually",
+         [](TConfig &c) { Unit(c, 10).Indicator(1)->Mode = TIndicator::ModePart; }},
+        {"sound of ИБ-8", [](TConfig &c) { Unit(c, 11).Sound = 0; }},
+        {"additional partition while the main one is any",
+         [](TConfig &c) { c.User(2)->Part2 = 5; }},
+    };
+}
+
+} // namespace
+
+TEST(Compare, EqualConfigurationsGiveNothing)
+{
+    const TChange fills[] = {[](TConfig &) {}, FillEveryKind, FillDemoSite, FillMaximal};
+    for (const auto &fill : fills) {
+        TConfig a;
+        TConfig b;
+        fill(a);
+        fill(b);
+        EXPECT_EQ(CompareConfigs(a, b), QStringList());
+    }
+}
+
+TEST(Compare, EachDifferenceIsOneLineWithBothValues)
+{
+    const TCase cases[] = {
+        {"device added",
+         [](TConfig &c) { c.AddDevice(13, u"ВЕКТ-8Р"_qs, {}, 0, {}, {}, {}); },
+         {u"Устройство [13] ВЕКТ-8Р: нет → есть"_qs}},
+        {"device of another model",
+         [](TConfig &c) {
+             c.DeleteDevice(4, true);
+             c.AddDevice(4, u"ВЕКТ-16Р"_qs, {}, 0, {}, {}, {});
+         },
+         {u"Устройство [4]: модель ВЕКТ-8Р → ВЕКТ-16Р"_qs}},
+        {"loop rebound",
+         [](TConfig &c) { Loop(c, 6, 1).Part = 3; },
+         {u"Устройство [6] ВЕКТ-24Р, шлейф 1: раздел 2 → 3"_qs}},
+        // An unbound loop is not sent, so every field of it counts as cleared.
+        {"loop unbound",
+         [](TConfig &c) { Loop(c, 6, 3).Part = 0; },
+         {u"Устройство [6] ВЕКТ-24Р, шлейф 3: раздел 1 → Нет"_qs,
+          u"Устройство [6] ВЕКТ-24Р, шлейф 3: тип ОХРАННЫЙ С ЗАДЕРЖКОЙ → ИСКЛЮЧЁН"_qs,
+          u"Устройство [6] ВЕКТ-24Р, шлейф 3: флаги контрольный сброс, двойное срабатывание → нет"_qs,
+          u"Устройство [6] ВЕКТ-24Р, шлейф 3: задержка 40 с → —"_qs}},
+        {"relay mode",
+         [](TConfig &c) { CMRelay(c, 3).Mode = 9; },
+         {u"Устройство [1] ЦМ, реле 3: режим ПЦН1 → ПЦН2"_qs}},
+        {"relay from a loop to a partition",
+         [](TConfig &c) {
+             CMRelay(c, 1).Mode = 1;
+             CMRelay(c, 1).Device = 2;
+         },
+         {u"Устройство [1] ЦМ, реле 1: режим АСПТ → Раздел - сирена"_qs,
+          u"Устройство [1] ЦМ, реле 1: раздел — → 2"_qs,
+          u"Устройство [1] ЦМ, реле 1: шлейф 6/2 → —"_qs,
+          u"Устройство [1] ЦМ, реле 1: сработка по двум шлейфам да → —"_qs}},
+        {"indicator's loop",
+         [](TConfig &c) { Unit(c, 9).Indicator(8)->Shlf = 23; },
+         {u"Устройство [9] ВМС-8, индикатор 8: шлейф 6/24 → 6/23"_qs}},
+        {"keypad sound",
+         [](TConfig &c) { c.Device(7)->AsKP()->SetSound(true, true); },
+         {u"Устройство [7] КП: звук при взятии/снятии нет → да"_qs}},
+        {"partition delay",
+         [](TConfig &c) { c.Part(3)->Delay = 50; },
+         {u"Раздел №3: задержка на выход 30 с → 50 с"_qs}},
+        {"SMS number",
+         [](TConfig &c) { SMS(c, 1, 2).Phone = u"84957654321"_qs; },
+         {u"Раздел №1, СМС 2: номер 84951234567 → 84957654321"_qs}},
+        {"user removed", [](TConfig &c) { c.DeleteUser(3); }, {u"Пользователь №3: есть → нет"_qs}},
+        {"main partition: any",
+         [](TConfig &c) { c.User(1)->Part1 = 255; },
+         {u"Пользователь №1: основной раздел 1 → Любой"_qs,
+          u"Пользователь №1: дополнительный раздел 2 → Нет"_qs}},
+        {"devices, then partitions, then users",
+         [](TConfig &c) {
+             c.DeleteUser(2);
+             c.PutPart(4, c.CreatePart(0, {}));
+             c.Device(110)->AsKP()->Part = 1;
+         },
+         {u"Устройство [110] КП: раздел 3 → 1"_qs, u"Раздел №4: нет → есть"_qs,
+          u"Пользователь №2: есть → нет"_qs}},
+    };
+    for (const TCase &c : cases) {
+        EXPECT_EQ(AfterChange(c.Change), c.Lines) << c.Name;
+        EXPECT_EQ(AfterChange(c.Change, true).size(), c.Lines.size()) << c.Name;
+    }
+}
+
+TEST(Compare, WhatTheModuleDoesNotKeepGivesNothing)
+{
+    for (const auto &[name, change] : Unkept())
+        EXPECT_EQ(AfterChange(change), QStringList()) << name;
+}
+
+// Written whole to a module, with all that it does not keep, a configuration agrees with what
+// the module then holds.
+TEST(Compare, AgreesWithTheModuleItWasWrittenTo)
+{
+    TLinkRig rig;
+    FillEveryKind(rig.Config);
+    for (const auto &[name, change] : Unkept())
+        change(rig.Config);
+    rig.Site.ClearAll();
+    rig.Site.AddDevice(1, u"ЦМ"_qs, rig.Config.Device(1)->ID, 0, {}, {}, {});
+    rig.Site.AddUser(TUser::AdminNumber, TUser::TypeAdmin, 255, 0, u"8522"_qs, u"9603"_qs);
+    rig.Config.WriteAll = true;
+    ASSERT_TRUE(rig.Start());
+    ASSERT_EQ(rig.RunJob(JobWrite, u"8522"_qs), 1);
+    EXPECT_EQ(CompareConfigs(rig.Config, rig.Site), QStringList());
+}

@@ -1,0 +1,246 @@
+// The site report: the JSON form read back against the configuration, passwords, and every
+// device model and awkward text through the HTML and CSV forms.
+
+#include "model/uReport.h"
+
+#include "model/uConfig.h"
+#include "sim/uDemoSite.h"
+#include "support/uSampleConfigs.h"
+#include "support/uTestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+namespace {
+
+constexpr TReportFormat Formats[] = {TReportFormat::Html, TReportFormat::Csv, TReportFormat::Json};
+
+QJsonObject JsonReport(const TConfig &c, bool withPasswords, const QString &title = {})
+{
+    QJsonParseError error{};
+    const QJsonDocument doc =
+        QJsonDocument::fromJson(SiteReport(c, TReportFormat::Json, withPasswords, title), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    return doc.object();
+}
+
+// The element of an array whose field has the value.
+QJsonObject Find(const QJsonValue &array, const char *field, int value)
+{
+    for (const QJsonValue &v : array.toArray())
+        if (v[QLatin1String(field)].toInt() == value)
+            return v.toObject();
+    ADD_FAILURE() << field << ' ' << value << " not found";
+    return {};
+}
+
+// The records of a CSV text: fields split at commas outside quotes, quotes undoubled, records
+// ended by CR LF.
+QList<QStringList> CsvRecords(const QString &text)
+{
+    QList<QStringList> records;
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        if (quoted) {
+            if (ch != u'"')
+                field += ch;
+            else if (QStringView(text).sliced(i).startsWith(u"\"\""))
+                field += text[++i];
+            else
+                quoted = false;
+        } else if (ch == u'"') {
+            quoted = true;
+        } else if (ch == u',' || ch == u'\r') {
+            fields << std::exchange(field, {});
+            if (ch == u'\r') {
+                EXPECT_TRUE(QStringView(text).sliced(i++).startsWith(u"\r\n"));
+                records << std::exchange(fields, {});
+            }
+        } else {
+            field += ch;
+        }
+    }
+    return records;
+}
+
+// The sections of a CSV report in file order: each kind with its rows, column headings first.
+QList<QPair<QString, QList<QStringList>>> CsvSections(const QByteArray &csv)
+{
+    QList<QPair<QString, QList<QStringList>>> sections;
+    for (const QStringList &record : CsvRecords(QString::fromUtf8(csv))) {
+        if (record.size() == 1 && record[0].startsWith(u"# "))
+            sections.append({record[0].mid(2), {}});
+        else if (record != QStringList{QString()} && !sections.isEmpty())
+            sections.last().second.append(record);
+    }
+    return sections;
+}
+
+// The values of one column of a section's rows.
+QStringList Column(const QList<QStringList> &rows, qsizetype column)
+{
+    QStringList values;
+    for (const QStringList &row : rows.mid(1))
+        values << row.value(column);
+    return values;
+}
+
+// Every name of a value table but the first, the unset value, is among the values.
+template <std::size_t N>
+void ExpectEveryName(const QStringList &values, const std::array<const char16_t *, N> &names)
+{
+    for (std::size_t i = 1; i < N; ++i)
+        EXPECT_TRUE(values.contains(QString::fromUtf16(names[i]))) << i;
+}
+
+} // namespace
+
+TEST(Report, JsonOfTheDemoSiteMatchesTheConfiguration)
+{
+    TConfig c;
+    FillDemoSite(c);
+    const QJsonObject site = JsonReport(c, false, QStringLiteral("Демо"));
+    EXPECT_EQ(site[u"schema"].toString(), QStringLiteral("lorim-site"));
+    EXPECT_EQ(site[u"version"].toInt(), 1);
+    EXPECT_EQ(site[u"title"].toString(), QStringLiteral("Демо"));
+    EXPECT_FALSE(JsonReport(c, false).contains(u"title"));
+    EXPECT_EQ(site[u"devices"].toArray().size(), 6);
+    EXPECT_EQ(site[u"partitions"].toArray().size(), 3);
+    EXPECT_EQ(site[u"users"].toArray().size(), 4);
+
+    const QJsonObject office = Find(site[u"devices"], "address", 2);
+    EXPECT_EQ(office[u"model"].toString(), QStringLiteral("ВЕКТ-8"));
+    EXPECT_EQ(office[u"id"].toString(), QStringLiteral("0020FF78C601"));
+    EXPECT_EQ(office[u"softwareVersion"].toString(), QStringLiteral("1.10"));
+    EXPECT_EQ(office[u"loops"].toArray().size(), 5); // the three unbound loops are left out
+    const QJsonObject loop = Find(office[u"loops"], "number", 1);
+    EXPECT_EQ(loop[u"part"].toInt(), 1);
+    EXPECT_EQ(loop[u"delay"].toInt(), 30);
+    EXPECT_FALSE(Find(office[u"loops"], "number", 2).contains(u"delay")); // a type without one
+
+    const QJsonObject module = Find(site[u"devices"], "address", 1);
+    EXPECT_EQ(Find(module[u"relays"], "number", 1)[u"modeName"].toString(),
+              QStringLiteral("Раздел - сирена"));
+    const QJsonObject aspt = Find(module[u"relays"], "number", 2);
+    EXPECT_EQ(aspt[u"panel"].toInt(), 2);
+    EXPECT_EQ(aspt[u"loop"].toInt(), 3);
+    EXPECT_TRUE(aspt[u"twoLoops"].toBool());
+    EXPECT_FALSE(aspt.contains(u"part"));
+    const QJsonObject vms = Find(site[u"devices"], "address", 6);
+    EXPECT_EQ(Find(vms[u"indicators"], "number", 2)[u"loop"].toInt(), 16);
+    EXPECT_EQ(Find(site[u"devices"], "address", 4)[u"part"].toInt(), 1);
+
+    const QJsonObject part1 = Find(site[u"partitions"], "number", 1);
+    EXPECT_EQ(Find(part1[u"sms"], "number", 1)[u"phone"].toString(),
+              QStringLiteral("+79001234567"));
+    EXPECT_EQ(Find(part1[u"sms"], "number", 2)[u"phone"].toString(),
+              QStringLiteral("84951234567")); // without "+"
+    EXPECT_EQ(Find(site[u"partitions"], "number", 3)[u"loops"].toArray(),
+              QJsonArray{QStringLiteral("3/16")});
+
+    const QJsonObject user = Find(site[u"users"], "number", 1);
+    EXPECT_EQ(user[u"part1"].toInt(), 1);
+    EXPECT_EQ(user[u"part2"].toInt(), 2);
+}
+
+TEST(Report, PasswordsAreMaskedUnlessAsked)
+{
+    TConfig c;
+    FillDemoSite(c);
+    c.User(1)->Pswrd1 = QStringLiteral("2468");
+    c.User(1)->Pswrd2 = QStringLiteral("13579");
+    for (const TReportFormat format : Formats) {
+        const QByteArray masked = SiteReport(c, format, false);
+        const QByteArray shown = SiteReport(c, format, true);
+        EXPECT_TRUE(masked.contains("****"));
+        EXPECT_FALSE(masked.contains("2468") || masked.contains("13579"));
+        EXPECT_FALSE(shown.contains("****"));
+        EXPECT_TRUE(shown.contains("2468") && shown.contains("13579"));
+    }
+    const QJsonObject passwords =
+        Find(JsonReport(c, true)[u"users"], "number", 1)[u"passwords"].toObject();
+    EXPECT_EQ(passwords[u"main"].toString(), QStringLiteral("2468"));
+    EXPECT_EQ(passwords[u"silent"].toString(), QStringLiteral("13579"));
+}
+
+// Partition 2's key holds quotes and a semicolon; device 3's gets markup, an ampersand and a
+// semicolon, the title markup too. The lists of loops hold commas.
+struct ReportOfEveryKind : testing::Test {
+    TConfig Config;
+    const QString DeviceKey = QStringLiteral("<ВЕКТ>; A&B");
+    void SetUp() override
+    {
+        FillEveryKind(Config);
+        Config.Device(3)->KeyDB = DeviceKey;
+    }
+};
+
+TEST_F(ReportOfEveryKind, HtmlNamesEveryModelAndEscapesTexts)
+{
+    const QString html = QString::fromUtf8(
+        SiteReport(Config, TReportFormat::Html, false, QStringLiteral("<Склад>")));
+    const auto cell = [&html](const QString &text) {
+        return html.contains(QStringLiteral("<td>") + text + QStringLiteral("</td>"));
+    };
+    for (const TKind &kind : Kinds)
+        EXPECT_TRUE(cell(QString::fromUtf16(kind.Name))) << int{kind.Code};
+    EXPECT_TRUE(cell(QStringLiteral("O'Brien &quot;Б&quot; -- ; склад")));
+    EXPECT_TRUE(cell(QStringLiteral("&lt;ВЕКТ&gt;; A&amp;B")));
+    EXPECT_TRUE(html.contains(QStringLiteral("<h1>Конфигурация объекта «&lt;Склад&gt;»</h1>")));
+    EXPECT_FALSE(html.contains(QStringLiteral("<ВЕКТ>")) ||
+                 html.contains(QStringLiteral("<Склад>")));
+    // Outputs come under the devices that have some in use.
+    EXPECT_TRUE(html.contains(QStringLiteral("<h3>[6] ВЕКТ-24Р</h3>")));
+    EXPECT_FALSE(html.contains(QStringLiteral("<h3>[3] ")));
+}
+
+TEST_F(ReportOfEveryKind, CsvReadsBackSectionBySection)
+{
+    const QByteArray csv = SiteReport(Config, TReportFormat::Csv, false);
+    EXPECT_TRUE(csv.contains(QStringLiteral(",\"O'Brien \"\"Б\"\" -- ; склад\",").toUtf8()));
+    EXPECT_TRUE(csv.contains(QStringLiteral(",\"<ВЕКТ>; A&B\",").toUtf8()));
+    const auto sections = CsvSections(csv);
+    QMap<QString, QList<QStringList>> rows;
+    QStringList kinds;
+    for (const auto &[kind, records] : sections) {
+        kinds << kind;
+        rows.insert(kind, records);
+        for (const QStringList &record : records) // no field split by a comma it holds
+            EXPECT_EQ(record.size(), records[0].size()) << record.join(u',').toStdString();
+    }
+    EXPECT_EQ(kinds, QStringList({QStringLiteral("devices"), QStringLiteral("loops"),
+                                  QStringLiteral("relays"), QStringLiteral("indicators"),
+                                  QStringLiteral("partitions"), QStringLiteral("sms"),
+                                  QStringLiteral("users")}));
+
+    const QStringList models = Column(rows[QStringLiteral("devices")], 1);
+    for (const TKind &kind : Kinds)
+        EXPECT_TRUE(models.contains(QString::fromUtf16(kind.Name)));
+    EXPECT_EQ(Column(rows[QStringLiteral("devices")], 3).value(2), DeviceKey);
+    EXPECT_EQ(Column(rows[QStringLiteral("partitions")], 1).value(1), Config.Part(2)->KeyDB);
+    EXPECT_EQ(Column(rows[QStringLiteral("partitions")], 3).value(1),
+              QStringLiteral("5/16, 6/1, 6/4, 6/7")); // the loops bound to partition 2
+    ExpectEveryName(Column(rows[QStringLiteral("loops")], 2), ShleifTypeNames);
+    EXPECT_EQ(
+        rows[QStringLiteral("relays")].value(1),
+        QStringList({QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("АСПТ"), QString(),
+                     QStringLiteral("6/2"), QStringLiteral("да"), QStringLiteral("30")}));
+    ExpectEveryName(Column(rows[QStringLiteral("indicators")], 2), IndicatorModeNames);
+    EXPECT_EQ(Column(rows[QStringLiteral("sms")], 3).value(0), QStringLiteral("+79001234567"));
+}
+
+TEST_F(ReportOfEveryKind, JsonKeepsTextsAsTheyAre)
+{
+    const QJsonObject site = JsonReport(Config, false);
+    EXPECT_EQ(Find(site[u"partitions"], "number", 2)[u"key"].toString(), Config.Part(2)->KeyDB);
+    EXPECT_EQ(Find(site[u"devices"], "address", 3)[u"key"].toString(), DeviceKey);
+}

@@ -1,0 +1,41 @@
+// Backups of modules' configurations: where they go, and that only the newest are kept.
+
+#include "storage/uBackup.h"
+
+#include "model/uConfig.h"
+#include "storage/uCatalog.h"
+#include "support/uTestSupport.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+TEST(Backup, KeepsTheNewestPerModule)
+{
+    InitAppDir();
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("lorim-config.ini"));
+    WriteText(ini, QStringLiteral("[Backup]\nFolder=") + dir.filePath(QStringLiteral("b")) +
+                       QStringLiteral("\nKeep=2\n"));
+    const TBackupSettings settings = LoadBackupSettings(ini);
+    ASSERT_EQ(settings.Keep, 2);
+    TConfig config;
+    config.Device(1)->ID = QStringLiteral("0020FF78C534");
+    const QDateTime start(QDate(2026, 12, 6), QTime(15, 30, 12));
+    QStringList saved;
+    QString failure;
+    for (const int seconds : {0, 0, 60}) // two in one second, then a minute later
+        saved << SaveBackup(config, settings, start.addSecs(seconds), failure);
+    const QString folder = dir.filePath(QStringLiteral("b/0020FF78C534/"));
+    EXPECT_EQ(saved, (QStringList{folder + QStringLiteral("2026-12-06_153012.cfg"),
+                                  folder + QStringLiteral("2026-12-06_153012_2.cfg"),
+                                  folder + QStringLiteral("2026-12-06_153112.cfg")}));
+    EXPECT_EQ(ListBackups(settings, QStringLiteral("0020FF78C534")),
+              (QStringList{saved[2], saved[1]}));
+
+    // A folder that cannot be made says so.
+    const TBackupSettings blocked{dir.filePath(QStringLiteral("lorim-config.ini/x")), 20};
+    EXPECT_TRUE(SaveBackup(config, blocked, start, failure).isEmpty());
+    EXPECT_FALSE(failure.isEmpty());
+}
