@@ -183,7 +183,13 @@ TIniPath IniPathFor(const QString &executablePath)
     const QString besideExe = exe.absoluteFilePath() + QStringLiteral(".ini");
     const QFileInfo ini(besideExe);
     const QFileInfo folder(exe.absolutePath());
-    const bool writable = ini.exists() ? ini.isWritable() : folder.isDir() && folder.isWritable();
+    // An installed program (its template in the package's data folder, none beside it) keeps
+    // its settings in the user's folder even where its own folder could be written (by root).
+    const QDir exeDir(exe.absolutePath());
+    const bool installed = !exeDir.exists(QStringLiteral("config.md_")) &&
+                           exeDir.exists(QStringLiteral("../share/lorim/config.md_"));
+    const bool writable =
+        !installed && (ini.exists() ? ini.isWritable() : folder.isDir() && folder.isWritable());
     return ChooseIniPath(besideExe, writable,
                          QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                              u'/' + exe.fileName() + QStringLiteral(".ini"));

@@ -68,9 +68,9 @@ private:
 };
 
 // Where the program keeps its INI file: the executable's path with ".ini" appended (the file
-// beside the executable) while that file, or the folder for a new one, can be written; else the
-// same file name in the user's configuration folder, which is read from beside the executable
-// until it exists itself.
+// beside the executable) while that file, or the folder for a new one, can be written and the
+// program is not an installed one (its template in share/lorim); else the same file name in
+// the user's configuration folder, which is read from beside the executable until it exists.
 TIniPath ChooseIniPath(const QString &besideExecutable, bool besideWritable,
                        const QString &userFile);
 // ChooseIniPath for an executable, looking at the files and folders as they are.

@@ -159,6 +159,12 @@ TEST_F(IniFile, WhereFilesLive)
               QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                   QStringLiteral("/lorim-config.ini"));
     EXPECT_EQ(elsewhere.Read, elsewhere.Write);
+    // An installed program keeps its settings in the user's folder, even run by root.
+    ASSERT_TRUE(QDir(Dir.path()).mkpath(QStringLiteral("usr/bin")) &&
+                QDir(Dir.path()).mkpath(QStringLiteral("usr/share/lorim")));
+    WriteText(Dir.filePath(QStringLiteral("usr/share/lorim/config.md_")), QString());
+    EXPECT_EQ(IniPathFor(Dir.filePath(QStringLiteral("usr/bin/lorim-config"))).Write,
+              elsewhere.Write);
     for (const char16_t *folder : {u"/opt/lorim", u"/opt/lorim/"}) {
         SetAppDir(QString::fromUtf16(folder));
         EXPECT_EQ(AppDir, QStringLiteral("/opt/lorim") + QDir::separator());
