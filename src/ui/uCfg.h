@@ -152,6 +152,8 @@ private:
 
     // ---- commands ----
     void SetUpCommands();
+    // Runs the command of the objects of the active list tab.
+    void ByTab(void (TfmCfg::*devices)(), void (TfmCfg::*partitions)(), void (TfmCfg::*users)());
     void ShowMenuCaptions();
     void AddDeviceCmd();
     void UpdateDeviceCmd();

@@ -234,37 +234,22 @@ void TfmCfg::DeleteMarkedParts()
 
 // ---- add, change, delete by the active list ----
 
-void TfmCfg::AddCmd()
+void TfmCfg::ByTab(void (TfmCfg::*devices)(), void (TfmCfg::*partitions)(), void (TfmCfg::*users)())
 {
     QWidget *tab = FUi->pcObj->currentWidget();
-    if (tab == FUi->tsDev)
-        AddDeviceCmd();
-    else if (tab == FUi->tsParts)
-        AddPartCmd();
-    else
-        AddUserCmd();
+    (this->*(tab == FUi->tsDev ? devices : tab == FUi->tsParts ? partitions : users))();
 }
+
+void TfmCfg::AddCmd() { ByTab(&TfmCfg::AddDeviceCmd, &TfmCfg::AddPartCmd, &TfmCfg::AddUserCmd); }
 
 void TfmCfg::UpdateCmd()
 {
-    QWidget *tab = FUi->pcObj->currentWidget();
-    if (tab == FUi->tsDev)
-        UpdateDeviceCmd();
-    else if (tab == FUi->tsParts)
-        UpdatePartCmd();
-    else
-        UpdateUserCmd();
+    ByTab(&TfmCfg::UpdateDeviceCmd, &TfmCfg::UpdatePartCmd, &TfmCfg::UpdateUserCmd);
 }
 
 void TfmCfg::DeleteCmd()
 {
-    QWidget *tab = FUi->pcObj->currentWidget();
-    if (tab == FUi->tsDev)
-        DeleteDeviceCmd();
-    else if (tab == FUi->tsParts)
-        DeletePartCmd();
-    else
-        DeleteUserCmd();
+    ByTab(&TfmCfg::DeleteDeviceCmd, &TfmCfg::DeletePartCmd, &TfmCfg::DeleteUserCmd);
 }
 
 void TfmCfg::AddDeviceCmd()
