@@ -29,6 +29,7 @@
 #include <QDir>
 #include <QImage>
 #include <QLibraryInfo>
+#include <QMessageBox>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -153,6 +154,12 @@ int main(int argc, char **argv)
     TfmCompare compare(CompareConfigs(site, changed));
     Save(compare, folder, "compare");
     SaveReportPage(site, folder);
+
+    // A question as the program asks it: Qt's own Russian texts on its standard buttons.
+    QMessageBox question(QMessageBox::Question, QStringLiteral("Внимание"),
+                         QStringLiteral("Вы действительно хотите изменить настройки?"),
+                         QMessageBox::Yes | QMessageBox::No);
+    Save(question, folder, "question");
 
     TfmStatus progress;
     progress.SetMax(10);
