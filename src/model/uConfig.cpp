@@ -128,6 +128,57 @@ void TConfig::ClearFlags()
         }
 }
 
+void TConfig::Assign(const TConfig &source)
+{
+    for (int a = 1; a <= MaxAddress; ++a)
+        FDevices[a] = source.FDevices[a] ? source.FDevices[a]->Clone() : nullptr;
+    for (int p = 1; p <= MaxPart; ++p)
+        FParts[p] = source.FParts[p] ? std::make_unique<TPart>(*source.FParts[p]) : nullptr;
+    for (int u = 1; u <= MaxUser; ++u)
+        FUsers[u] = source.FUsers[u] ? std::make_unique<TUser>(*source.FUsers[u]) : nullptr;
+    WriteAll = source.WriteAll;
+}
+
+std::unique_ptr<TConfig> TConfig::Clone() const
+{
+    auto copy = std::make_unique<TConfig>();
+    copy->Assign(*this);
+    copy->FQuestion = FQuestion;
+    return copy;
+}
+
+void TConfig::KeepKeysOf(const TConfig &earlier)
+{
+    // The keys of earlier that find their object here, then the objects they were taken for.
+    QSet<QString> kept;
+    QSet<const void *> keeping;
+    const auto keep = [&](QString &key, const QString &old, const void *object) {
+        const QString k = TrimControls(old);
+        if (k.isEmpty() || kept.contains(k))
+            return;
+        key = old;
+        kept.insert(k);
+        keeping.insert(object);
+    };
+    ForEachDevice([&](int, TDevice &d) {
+        const int a = earlier.FindDeviceByID(d.ID);
+        if (a != 0)
+            keep(d.KeyDB, earlier.Device(a)->KeyDB, &d);
+    });
+    for (int p = 1; p <= MaxPart; ++p)
+        if (FParts[p] && earlier.Part(p))
+            keep(FParts[p]->KeyDB, earlier.Part(p)->KeyDB, FParts[p].get());
+    // A key made up by the read that one of the kept keys now shares is made up afresh.
+    const auto refresh = [&](QString &key, const void *object) {
+        if (!keeping.contains(object) && kept.contains(TrimControls(key)))
+            key = GenerateFreeKeyDB();
+    };
+    ForEachDevice([&](int, TDevice &d) { refresh(d.KeyDB, &d); });
+    for (auto &p : FParts)
+        if (p)
+            refresh(p->KeyDB, p.get());
+}
+
 // ---- devices ----
 
 TDevice *TConfig::Device(int address) { return SlotAt(FDevices, address); }
@@ -325,8 +376,11 @@ void TConfig::UnbindPartition(int number)
         TUser *u = User(n);
         if (!u || n == TUser::AdminNumber)
             continue;
+        // Without a first partition the second is not carried on the wire: a user who loses
+        // the first holds no second on the module either, and so not in the model.
         if (refersTo(u->Part1)) {
             u->Part1 = 0;
+            u->Part2 = 0;
             u->Changed = true;
         }
         if (refersTo(u->Part2)) {
@@ -696,8 +750,13 @@ bool TConfig::RenumberDevice(int from, int to)
     if (!Device(from) || to < 1 || to > MaxAddress || FDevices[to])
         return false;
     MoveDevice(from, to);
-    ForEachDevice([from, to](int, TDevice &d) { RepointOutputs(d, true, from, to); });
+    RepointDeviceRefs(from, to);
     return true;
+}
+
+void TConfig::RepointDeviceRefs(int from, int to)
+{
+    ForEachDevice([from, to](int, TDevice &d) { RepointOutputs(d, true, from, to); });
 }
 
 // ---- records from the module ----

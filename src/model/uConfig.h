@@ -50,6 +50,15 @@ public:
     void ClearAll();
     void ClearFlags();
 
+    // A deep copy of every device, partition and user and of WriteAll; the question stays.
+    void Assign(const TConfig &source);
+    std::unique_ptr<TConfig> Clone() const;
+    // Takes over what only the editor and its file keep, not the module: the database keys of
+    // the devices (matched by identifier) and of the partitions (by number) of earlier, as after
+    // this configuration was read from the module. A key that another object already holds is
+    // left; an object whose read key clashes with a taken one gets a free key.
+    void KeepKeysOf(const TConfig &earlier);
+
     // ---- devices ----
     TDevice *Device(int address);
     const TDevice *Device(int address) const;
@@ -142,6 +151,9 @@ public:
     // indicators that named from follow and are marked changed. False, with nothing changed,
     // when from is empty or to is not a free address.
     bool RenumberDevice(int from, int to);
+    // The "АСПТ" relays and loop-state indicators that name the panel at from name to instead,
+    // each marked changed; the panel itself stays where it is.
+    void RepointDeviceRefs(int from, int to);
 
     // ---- records from the module ----
     // Takes one record of a read stream by its code, logging what it took.
