@@ -2,6 +2,7 @@
 //
 //   lorim-cli read OUT.cfg [link options] [--password DIGITS] [--ini FILE] [--log]
 //   lorim-cli write FILE.cfg [link options] [--password DIGITS] [--ini FILE] [--log] [--no-backup]
+//             [--no-restore]
 //   lorim-cli clock [link options] [--password DIGITS] [--ini FILE] [--log]
 //   lorim-cli dump FILE.cfg
 //   lorim-cli report FILE.cfg [--format html|csv|json] [-o OUT] [--passwords]
@@ -123,8 +124,9 @@ private:
         return n;
     }
 
-    // Runs a link job on the configuration, logging in with the password given; its result.
-    int RunJob(int job, TConfig &config, const QString &password)
+    // Runs a link job on the configuration, logging in with the password given; its result. A
+    // whole write that fails after the erase writes previous back, when given.
+    int RunJob(int job, TConfig &config, const QString &password, TConfig *previous = nullptr)
     {
         TTerminalProgress bar;
         TCatalogPasswordSearch search(FIniPath);
@@ -138,7 +140,10 @@ private:
         port.Progress = TTerminalProgress::IfTerminal(bar);
         port.PasswordSearch = &search;
         port.Timings.Attempts = Attempts();
+        port.Previous = previous;
         port.Execute();
+        FEffect = port.Effect;
+        FRestore = port.Restore;
         if (job == JobConnect && port.ResultCode == 0 && port.Access.Password.isEmpty())
             Err(QStringLiteral("No configuration file of the catalogue holds this module's "
                                "password; give it with --password."));
@@ -184,8 +189,8 @@ private:
 
     // Writes a configuration file to the module whole, logging in with the file's administrator
     // password unless another is given. The write erases the module first: unless told
-    // otherwise, what the module holds is read and kept as a backup before, and without a
-    // backup nothing is written.
+    // otherwise, what the module holds is read and kept as a backup before, without a backup
+    // nothing is written, and a write that fails after the erase writes the backup back.
     int Write(const QString &file)
     {
         TConfig config;
@@ -196,20 +201,28 @@ private:
                                      ? FArgs.value(QStringLiteral("password"))
                                  : admin ? admin->Pswrd1
                                          : QString();
-        if (!FArgs.isSet(QStringLiteral("no-backup")) && !Backup(password))
+        TConfig before;
+        QString backup;
+        const bool keep = !FArgs.isSet(QStringLiteral("no-backup"));
+        if (keep && !Backup(password, before, backup))
             return ExitFile;
         config.WriteAll = true;
-        return ExitOfResult(RunJob(JobWrite, config, password));
+        const bool restore = keep && !FArgs.isSet(QStringLiteral("no-restore"));
+        const int result = RunJob(JobWrite, config, password, restore ? &before : nullptr);
+        if (result == 1 || FEffect == TModuleEffect::None)
+            return ExitOfResult(result);
+        Err(WholeWriteOutcome(FRestore, FEffect, backup));
+        return ExitFile;
     }
 
-    bool Backup(const QString &password)
+    bool Backup(const QString &password, TConfig &before, QString &backup)
     {
-        TConfig before;
         QString failure = QStringLiteral("модуль не ответил");
-        const QString backup = RunJob(JobRead, before, password) == 1
-                                   ? SaveBackup(before, LoadBackupSettings(FIniPath),
-                                                QDateTime::currentDateTime(), failure)
-                                   : QString();
+        if (const int read = RunJob(JobRead, before, password); read == 1)
+            backup = SaveBackup(before, LoadBackupSettings(FIniPath), QDateTime::currentDateTime(),
+                                failure);
+        else if (read == 0)
+            failure = QStringLiteral("модуль отклонил вход");
         if (backup.isEmpty()) {
             Err(QStringLiteral("Не удалось сохранить резервную копию конфигурации модуля (") +
                 failure + QStringLiteral("); запись не выполнена (--no-backup: без копии)"));
@@ -313,6 +326,8 @@ private:
     const TIniPath FIniPath;
     TStdoutLog FLog;
     TStderrMessages FErrors;
+    TModuleEffect FEffect = TModuleEffect::None; // of the last link job
+    TRestore FRestore = TRestore::NotNeeded;
 };
 
 } // namespace
@@ -330,7 +345,8 @@ int main(int argc, char **argv)
         "  read OUT.cfg    read the configuration from the module and save it into OUT.cfg\n"
         "  write FILE.cfg  erase the module's configuration and write FILE.cfg to it, after\n"
         "                  keeping what the module held as a backup (section Backup of the INI\n"
-        "                  file: Folder, Keep)\n"
+        "                  file: Folder, Keep); should the write fail after the erase, the\n"
+        "                  backup is written back (exit status 1)\n"
         "  clock           set the module's clock from this computer's\n"
         "  dump FILE.cfg   print a configuration file as text\n"
         "  report FILE.cfg print a report of a configuration file: HTML, CSV or JSON\n"
@@ -363,6 +379,9 @@ int main(int argc, char **argv)
         {QStringLiteral("log"), QStringLiteral("Print every log line as it is written.")},
         {QStringLiteral("no-backup"),
          QStringLiteral("write: do not read and keep the module's configuration first.")},
+        {QStringLiteral("no-restore"),
+         QStringLiteral("write: should the write fail after the erase, leave the module as it "
+                        "is instead of writing the backup back.")},
         {QStringLiteral("attempts"),
          QStringLiteral("Send each request at most this many times (1..15, default 15)."),
          QStringLiteral("n")},

@@ -60,18 +60,39 @@ void TThreadPort::WriteLog(const QString &line)
         Log->WriteLog(line);
 }
 
-void TThreadPort::ShowLinkError(const QString &text)
+void TThreadPort::ShowError(const QString &text)
 {
-    if (Errors)
-        Errors->ShowMessage(text);
+    if (!Errors || FShown.contains(text))
+        return;
+    FShown << text;
+    Errors->ShowMessage(text);
 }
+
+bool TThreadPort::Terminated()
+{
+    if (*CancelRequest && !FStop) {
+        Cancelled = true;
+        WriteLog(QStringLiteral("Отменено пользователем"));
+        FStop = true;
+    }
+    return FStop;
+}
+
+int TThreadPort::Attempts() const { return LinkLost || *CancelRequest ? 1 : Timings.Attempts; }
 
 // ---- the job ----
 
 void TThreadPort::Execute()
 {
     ResultCode = -1;
-    Accepted = 0;
+    Effect = TModuleEffect::None;
+    Restore = TRestore::NotNeeded;
+    LinkLost = false;
+    Cancelled = false;
+    LoginStatus = -1;
+    FChanges = 0;
+    FUnknown = 0;
+    FShown.clear();
     Frame.Clear();
     SeqNo = 0;
     FStop = false;
@@ -84,7 +105,7 @@ void TThreadPort::Execute()
             } else {
                 for (const QString &line : failure.split(u'\n'))
                     WriteLog(line);
-                ShowLinkError(failure);
+                ShowError(failure);
             }
         }
     } catch (...) {
@@ -143,6 +164,9 @@ void TThreadPort::RunJob()
     }
     if (done && !Terminated())
         ResultCode = 1;
+    Effect = FUnknown > 0   ? TModuleEffect::Unknown
+             : FChanges > 0 ? TModuleEffect::Changed
+                            : TModuleEffect::None;
     Logout();
 }
 
@@ -198,11 +222,12 @@ void TThreadPort::ReceiveFrame()
     WriteLog(HexLine(QStringLiteral("in:    "), Frame, Frame.Size(), true));
 }
 
-void TThreadPort::LinkLost()
+void TThreadPort::LoseLink()
 {
     const QString text = QStringLiteral("Потеря связи с устройством!");
     WriteLog(text);
-    ShowLinkError(text);
+    ShowError(text);
+    LinkLost = true;
     Terminate();
 }
 
@@ -210,22 +235,28 @@ bool TThreadPort::Transact()
 {
     TFrame::TBytes request;
     const int size = Frame.GetBytes(request);
+    const int attempts = Attempts();
     bool answered = false;
-    for (int attempt = 0; attempt < Timings.Attempts && !answered; ++attempt) {
+    for (int attempt = 1; attempt <= attempts && !answered; ++attempt) {
         Frame.SetBytes(request, size);
         SendFrame();
         ReceiveFrame();
         answered = Frame.CheckCrc();
-        if (answered)
+        if (answered) {
             WriteLog(QStringLiteral("CRC: ") +
                      HexByte(Frame.GetByte(static_cast<std::uint8_t>(Frame.Size() - 2), true)) +
                      HexByte(Frame.GetByte(static_cast<std::uint8_t>(Frame.Size() - 1), true)) +
                      QStringLiteral(" calc CRC: ") + QString::number(Frame.Crc()));
-        else
+        } else if (*CancelRequest && !LinkLost) {
+            // A cancel ends the retries of a line that does not answer; it is no lost link.
+            Terminated();
+            return false;
+        } else if (attempt < attempts) {
             QThread::msleep(static_cast<unsigned long>(Timings.RetryPauseMs));
+        }
     }
     if (!answered || (Initialised && Frame.IsLinkLost())) {
-        LinkLost();
+        LoseLink();
         return false;
     }
     return true;
@@ -254,7 +285,7 @@ bool TThreadPort::FinishExchange(std::uint8_t seq)
     // A module that announces more without end is not a module that works.
     for (int more = 0; Frame.HasMore(); ++more) {
         if (more == MaxPendingFrames) {
-            LinkLost();
+            LoseLink();
             return false;
         }
         if (!Acknowledge(seq))
@@ -279,7 +310,7 @@ bool TThreadPort::CheckLink()
         return true;
     const QString text = QStringLiteral("Нет связи с устройством!");
     WriteLog(text);
-    ShowLinkError(text);
+    ShowError(text);
     return false;
 }
 
@@ -300,7 +331,7 @@ QString TThreadPort::Identify()
             const QString text =
                 QStringLiteral("Связь с устройством прервана. Несоответствие идентификаторов");
             WriteLog(text);
-            ShowLinkError(text);
+            ShowError(text);
             return QString();
         }
     }
@@ -326,8 +357,9 @@ bool TThreadPort::Login()
         if (refusal.isEmpty()) {
             loggedIn = true;
         } else {
+            LoginStatus = Frame.Field(8);
             WriteLog(refusal);
-            ShowLinkError(refusal);
+            ShowError(refusal);
         }
     }
     FinishExchange(Frame.ReplySeq());
@@ -391,7 +423,7 @@ bool TThreadPort::ReadRecordStream()
         return false;
     for (int records = 0; Frame.HasMore() && !Terminated(); ++records) {
         if (records == MaxStreamRecords) {
-            LinkLost();
+            LoseLink();
             return false;
         }
         const std::uint8_t code = Frame.ReplyCode();
@@ -423,6 +455,6 @@ bool TThreadPort::AcknowledgeInStream()
         }
         // Acknowledge what came back again: it is the same frame.
     }
-    LinkLost();
+    LoseLink();
     return false;
 }

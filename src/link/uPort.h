@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QThread>
 
 #include <atomic>
@@ -18,6 +19,7 @@ class TLogSink;
 class TMessageSink;
 class TPasswordSearch;
 class TProgress;
+class TQuestion;
 class TTransport;
 
 // The waits of an exchange. One value, so that tests can shrink them.
@@ -32,6 +34,17 @@ struct TLinkTimings {
 
 // The jobs a link thread runs.
 enum TLinkJob : int { JobRead = 0, JobWrite = 1, JobConnect = 2, JobClock = 3 };
+
+// What a job's writes did to the module's configuration: nothing (every change it accepted was
+// put back), changes it accepted, or perhaps changes (a request went out and no verdict came).
+enum class TModuleEffect { None, Changed, Unknown };
+
+// What became of a whole write that failed after the module had been erased.
+enum class TRestore { NotNeeded, Declined, Done, Failed, LinkLost };
+
+// What a failed whole write left on the module, for the user: one sentence, naming the backup
+// file when there is one.
+QString WholeWriteOutcome(TRestore restore, TModuleEffect effect, const QString &backup);
 
 // Carries out one job against the communication module and ends: opens the transport, runs
 // link check, identification and login as user 111, the job's commands and logout, through one
@@ -56,15 +69,31 @@ public:
     std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
     // -1 the job did not complete, 0 login did not succeed or no password was found, 1 done.
     std::atomic<int> ResultCode{-1};
-    // Objects the module accepted in this job's writes, so that a caller can tell a write that
-    // failed before anything changed on the module from one it carried out in part.
-    int Accepted = 0;
+    // What the module held before this write, when the caller knows it. A change write puts
+    // back from it an output it deleted on the module and then could not send anew; a whole
+    // write that fails after the erase writes it back whole, once RestoreQuestion (when given)
+    // has been answered Yes.
+    TConfig *Previous = nullptr;
+    TQuestion *RestoreQuestion = nullptr;
+
+    // The job's outcome beside ResultCode.
+    TModuleEffect Effect = TModuleEffect::None;
+    TRestore Restore = TRestore::NotNeeded;
+    bool LinkLost = false;  // the link was lost
+    bool Cancelled = false; // the caller's cancel request stopped the job
+    int LoginStatus = -1;   // the status of a refused login (0 a wrong password), else -1
 
     void Execute();
 
-    // The stop request: raised by a lost link and a failed erase; job steps test it.
+    // Asks the job to stop at its next exchange; any thread may call it, or set the flag shared
+    // here. An output deleted on the module and not yet sent anew is put back first, and a
+    // whole write is offered its restore.
+    std::shared_ptr<std::atomic<bool>> CancelRequest = std::make_shared<std::atomic<bool>>(false);
+    void Cancel() { *CancelRequest = true; }
+
+    // The stop request: raised by a lost link, a failed erase and a cancel; job steps test it.
     void Terminate() { FStop = true; }
-    bool Terminated() const { return FStop; }
+    bool Terminated();
 
     // Exchange primitives.
     std::uint8_t NextSeq();
@@ -117,8 +146,12 @@ protected:
 private:
     void RunJob();
     void WriteLog(const QString &line);
-    void ShowLinkError(const QString &text);
-    void LinkLost();
+    // Shows an error once per job; the log keeps every line.
+    void ShowError(const QString &text);
+    void LoseLink();
+    // Requests are sent this many times at most: once after the link was lost or a cancel was
+    // asked for (so that a put-back or a logout costs no long wait), else Timings.Attempts.
+    int Attempts() const;
     // Clears the frame and appends the bytes of a request.
     void Build(std::initializer_list<std::uint8_t> bytes);
     // A configuration command: 00 32 01 seq group 00 code, then args.
@@ -129,22 +162,37 @@ private:
     bool AcknowledgeInStream();
     void ProgressStep();
 
-    // The outcome of sending one object: accepted, refused, or the link was lost.
-    enum class TSent { Accepted, Refused, Lost };
+    // The outcome of sending one object: not sent, accepted, refused, or no verdict (the link
+    // was lost).
+    enum class TSent { NotSent, Accepted, Refused, Lost };
     // Runs the exchange of the request in Frame: Transact, Poll, then FinishExchange (or a
     // single Acknowledge). A refusal is counted as a failure of the write when refusalFails.
     TSent SendObject(bool acknowledgeOnly = false, bool refusalFails = true);
+    // Takes back what an exchange added to the module's effect, once what it did is undone.
+    void Forget(TSent sent);
+    TSent Delete(std::uint8_t code, std::uint8_t first, std::uint8_t second, bool refusalFails);
+    // Deletes a device, partition or user, logging line with the verdict; false when refused.
+    bool DeleteLogged(std::uint8_t code, int n, const QString &line);
     struct TOutputKind;
     template <typename OutputAt, typename Taken>
     bool SendOutputs(int address, int count, OutputAt outputAt, const TOutputKind &kind,
                      Taken taken);
+    // Sends output n of the device at an address as Previous holds it, after its new record
+    // failed; true when the module took it.
+    template <typename OutputAt, typename Taken>
+    bool PutBackOutput(int address, int n, OutputAt outputAt, const TOutputKind &kind, Taken taken);
+    // The whole write of Previous after a whole write that failed past the erase.
+    void RestorePrevious();
     bool SendDeviceGroup(bool panels);
     // Sends every object of a table (numbers 1..last that exist) in order until the stop
     // request, stepping the progress bar; true unless one failed.
     template <typename Exists, typename Send>
     bool SendTable(const QString &header, int last, Exists exists, Send send);
 
-    int FFailures = 0; // objects refused in the current write
+    int FFailures = 0;  // objects refused in the current write
+    int FChanges = 0;   // changes the module accepted and that were not put back
+    int FUnknown = 0;   // changes sent without a verdict and not put back
+    QStringList FShown; // errors shown in this job
 
     std::unique_ptr<TTransport> FTransport;
     std::atomic<bool> FStop{false};

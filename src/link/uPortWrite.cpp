@@ -32,9 +32,10 @@ std::uint8_t B(int n) { return static_cast<std::uint8_t>(n); }
 QString Latin(bool ok) { return ok ? QStringLiteral(": OK") : QStringLiteral(": Error"); }
 QString Cyrillic(bool ok) { return ok ? QStringLiteral("): ОК") : QStringLiteral("): Error"); }
 
-QString DeviceLine(const QString &head, const TDevice &d, int address, bool ok)
+// "ВЕКТ-8 [2]"
+QString DeviceName(const TDevice &d, int address)
 {
-    return head + d.Type + QStringLiteral(" [") + N(address) + u']' + Latin(ok);
+    return d.Type + QStringLiteral(" [") + N(address) + u']';
 }
 
 QString OutputLine(const char16_t *word, int n, int address, bool ok)
@@ -43,6 +44,28 @@ QString OutputLine(const char16_t *word, int n, int address, bool ok)
 }
 
 } // namespace
+
+QString WholeWriteOutcome(TRestore restore, TModuleEffect effect, const QString &backup)
+{
+    const QString file = backup.isEmpty() ? QStringLiteral(" Резервная копия в файл не сохранена.")
+                                          : QStringLiteral(" Резервная копия: ") + backup;
+    switch (restore) {
+    case TRestore::Done:
+        return QStringLiteral("Модуль восстановлен из резервной копии, сделанной перед записью.");
+    case TRestore::Failed:
+        return QStringLiteral("Модуль частично стёрт: резервную копию записать не удалось.") + file;
+    case TRestore::LinkLost:
+        return QStringLiteral("Модуль частично стёрт, связь потеряна: запишите в него резервную "
+                              "копию, когда связь восстановится.") +
+               file;
+    case TRestore::Declined:
+        return QStringLiteral("Модуль частично стёрт.") + file;
+    case TRestore::NotNeeded:
+        break;
+    }
+    return effect == TModuleEffect::None ? QStringLiteral("Модуль не изменился.")
+                                         : QStringLiteral("Модуль частично стёрт.") + file;
+}
 
 struct TThreadPort::TOutputKind {
     const char16_t *Header; // logged before the outputs in a whole write
@@ -63,18 +86,31 @@ void TThreadPort::ProgressStep()
 
 TThreadPort::TSent TThreadPort::SendObject(bool acknowledgeOnly, bool refusalFails)
 {
-    if (!Transact() || !Poll())
+    // A request that got no verdict may have been carried out all the same.
+    if (!Transact() || !Poll()) {
+        ++FUnknown;
         return TSent::Lost;
+    }
     const bool refused = Frame.IsRefused();
     if (refused && refusalFails)
         ++FFailures;
     if (!refused)
-        ++Accepted;
-    const bool finished =
-        acknowledgeOnly ? Acknowledge(Frame.ReplySeq()) : FinishExchange(Frame.ReplySeq());
-    if (!finished || Terminated())
-        return TSent::Lost;
+        ++FChanges;
+    // The verdict stands even when the exchange cannot be finished; a lost link then stops the
+    // job at its next step.
+    if (acknowledgeOnly)
+        Acknowledge(Frame.ReplySeq());
+    else
+        FinishExchange(Frame.ReplySeq());
     return refused ? TSent::Refused : TSent::Accepted;
+}
+
+void TThreadPort::Forget(TSent sent)
+{
+    if (sent == TSent::Accepted)
+        --FChanges;
+    else if (sent == TSent::Lost)
+        --FUnknown;
 }
 
 bool TThreadPort::WriteConfiguration()
@@ -109,13 +145,52 @@ bool TThreadPort::WriteConfiguration()
         WriteLog(QStringLiteral("Отклонено запросов: ") + N(FFailures));
         result = false;
     }
+    if (Config->WriteAll && !(result && !Terminated()) && (FChanges > 0 || FUnknown > 0))
+        RestorePrevious();
     return result;
+}
+
+// A whole write that failed after the erase leaves the module with part of a configuration:
+// what it held before is written back whole, in the same session, since the part written may
+// lack the very user the next login would need.
+void TThreadPort::RestorePrevious()
+{
+    if (!Previous)
+        return;
+    if (LinkLost) {
+        Restore = TRestore::LinkLost;
+        return;
+    }
+    if (RestoreQuestion &&
+        !RestoreQuestion->AskYesNo(QStringLiteral("Запись не удалась, модуль частично стёрт. "
+                                                  "Записать в модуль резервную копию, сделанную "
+                                                  "перед записью?"),
+                                   QStringLiteral("Внимание"))) {
+        Restore = TRestore::Declined;
+        return;
+    }
+    WriteLog(QStringLiteral("Запись резервной копии..."));
+    // A cancel of the write does not hold for the restore the user has just asked for.
+    *CancelRequest = false;
+    FStop = false;
+    TConfig *written = Config;
+    Config = Previous;
+    Config->WriteAll = true;
+    Previous = nullptr;
+    const bool restored = WriteConfiguration() && !Terminated();
+    Previous = Config;
+    Config = written;
+    Restore = restored ? TRestore::Done : TRestore::Failed;
+    WriteLog(restored ? QStringLiteral("Резервная копия записана в модуль")
+                      : QStringLiteral("Резервная копия не записана в модуль"));
 }
 
 bool TThreadPort::EraseConfiguration()
 {
     WriteLog(QStringLiteral("Очистка конфигурации ЛОРИМ..."));
     BuildCommand(GroupConfig, CodeErase);
+    // From the moment the erase goes out the module may be erasing.
+    ++FUnknown;
     if (!Transact() || !Poll())
         return false;
     QElapsedTimer erasing;
@@ -129,6 +204,10 @@ bool TThreadPort::EraseConfiguration()
             return false;
     }
     const bool erased = Frame.ReplyCode() == CodeErase;
+    const bool refused = Frame.IsRefused();
+    --FUnknown;
+    if (!refused)
+        ++FChanges;
     if (erased)
         WriteLog(QStringLiteral("Кофигурация стёрта успешно"));
     FinishExchange(Frame.ReplySeq());
@@ -180,12 +259,9 @@ bool TThreadPort::SendDevice(int a)
             d.Changed = false;
             code = CodeDeviceChange;
             move = d.NewNA != 0 && d.NewNA != a;
-            if (d.Deleted) {
-                const bool deleted = DeleteObject(CodeDeleteDevice, B(a), 0);
-                if (!Terminated())
-                    WriteLog(DeviceLine(QStringLiteral("  Удаление "), d, a, deleted));
-                return deleted;
-            }
+            if (d.Deleted)
+                return DeleteLogged(CodeDeleteDevice, a,
+                                    QStringLiteral("  Удаление ") + DeviceName(d, a));
         }
     }
     // A whole write leaves the module's own record alone; its relays are sent.
@@ -200,14 +276,14 @@ bool TThreadPort::SendDevice(int a)
         if (sent == TSent::Lost)
             return true; // the lost link has been reported and ends the job
         ok = sent == TSent::Accepted;
-        WriteLog(DeviceLine(QStringLiteral("  "), d, a, ok));
+        WriteLog(QStringLiteral("  ") + DeviceName(d, a) + Latin(ok));
     }
     if (Terminated())
         return ok;
     if (move) {
         // A device that moves is sent without its outputs this time.
         const bool moved = ChangeAddress(a);
-        if (!Terminated())
+        if (!LinkLost)
             WriteLog(QStringLiteral("  Смена СА ") + d.Type + QStringLiteral(" [") + N(a) +
                      QStringLiteral(" на ") + N(d.NewNA) + u']' + Latin(moved));
         return ok && moved;
@@ -230,41 +306,90 @@ bool TThreadPort::SendOutputs(int a, int count, OutputAt outputAt, const TOutput
         WriteLog(QString::fromUtf16(kind.Header));
     bool ok = true;
     for (int n = 1; n <= count && !Terminated(); ++n) {
-        auto &output = *outputAt(n);
+        auto &output = *outputAt(*Config, n);
+        TSent deleted = TSent::NotSent;
         if (!Config->WriteAll) {
             if (!output.Changed)
                 continue;
             // A changed output is deleted on the module, then sent again if still in use.
             output.Changed = false;
-            const bool deleted = DeleteObject(kind.DeleteCode, B(a), B(n), kind.RefusedDeleteFails);
-            if (Terminated())
-                break;
-            if (deleted || kind.RefusedDeleteFails) {
-                ok = ok && deleted;
-                WriteLog(OutputLine(kind.DeleteWord, n, a, deleted));
-            }
+            deleted = Delete(kind.DeleteCode, B(a), B(n), kind.RefusedDeleteFails);
+            const bool refusalCounts = deleted == TSent::Refused && kind.RefusedDeleteFails;
+            if (refusalCounts)
+                ok = false;
+            if (deleted == TSent::Accepted || refusalCounts)
+                WriteLog(OutputLine(kind.DeleteWord, n, a, deleted == TSent::Accepted));
         }
         if (!taken(output))
             continue;
-        BuildCommand(GroupConfig, kind.Command, {B(a), B(n)});
-        output.WriteRecord(Frame);
-        const TSent sent = SendObject();
-        if (sent == TSent::Lost)
-            break;
-        ok = ok && sent == TSent::Accepted;
-        WriteLog(OutputLine(kind.Word, n, a, sent == TSent::Accepted));
+        TSent sent = TSent::NotSent;
+        if (!Terminated()) {
+            BuildCommand(GroupConfig, kind.Command, {B(a), B(n)});
+            output.WriteRecord(Frame);
+            sent = SendObject();
+            ok = ok && sent == TSent::Accepted;
+            if (sent != TSent::Lost)
+                WriteLog(OutputLine(kind.Word, n, a, sent == TSent::Accepted));
+        }
+        // The output was deleted (or may have been) and its new record did not take: the
+        // module gets the old one back, so that it is left as it was.
+        if ((deleted == TSent::Accepted || deleted == TSent::Lost) && sent != TSent::Accepted &&
+            PutBackOutput(a, n, outputAt, kind, taken)) {
+            Forget(deleted);
+            Forget(sent);
+        }
     }
     return ok;
 }
+
+template <typename OutputAt, typename Taken>
+bool TThreadPort::PutBackOutput(int a, int n, OutputAt outputAt, const TOutputKind &kind,
+                                Taken taken)
+{
+    const auto *old = Previous ? outputAt(*Previous, n) : nullptr;
+    // An output that was not in use on the module has nothing to put back.
+    if (!old || !taken(*old))
+        return false;
+    BuildCommand(GroupConfig, kind.Command, {B(a), B(n)});
+    old->WriteRecord(Frame);
+    const TSent sent = SendObject(false, false);
+    const bool restored = sent == TSent::Accepted;
+    if (restored)
+        Forget(sent);
+    WriteLog(QString::fromUtf16(kind.Word) + N(n) + QStringLiteral("(СА: ") + N(a) +
+             (restored ? QStringLiteral("): прежние настройки восстановлены")
+                       : QStringLiteral("): прежние настройки не восстановлены")));
+    if (!restored)
+        ShowError(QString::fromUtf16(kind.Word).trimmed() + N(n) + QStringLiteral(" (СА: ") + N(a) +
+                  QStringLiteral("): новые настройки модуль не принял, а прежние вернуть в "
+                                 "него не удалось"));
+    return restored;
+}
+
+namespace {
+
+// Output n of the device at an address of a configuration, when that device has outputs of the
+// kind owner gives; null otherwise.
+template <typename Owner, typename At> auto OutputOf(int a, Owner owner, At at)
+{
+    return [a, owner, at](TConfig &config, int n) {
+        TDevice *d = config.Device(a);
+        auto *o = d ? owner(*d) : nullptr;
+        return o && n >= 1 && n <= o->Count() ? at(*o, n) : nullptr;
+    };
+}
+
+} // namespace
 
 bool TThreadPort::SendLoops(int a)
 {
     static const TOutputKind kind{
         u"  Запись шлейфов...", 0x33, u"    Удаление шлейфа №", false, 0x41, u"    Шлейф №"};
-    TVEKT &panel = *Config->Device(a)->AsVEKT();
     return SendOutputs(
-        a, panel.Count(), [&panel](int n) { return panel.Loop(n); }, kind,
-        [](const TShleif &l) { return l.Part != 0; });
+        a, Config->Device(a)->AsVEKT()->Count(),
+        OutputOf(
+            a, [](TDevice &d) { return d.AsVEKT(); }, [](TVEKT &v, int n) { return v.Loop(n); }),
+        kind, [](const TShleif &l) { return l.Part != 0; });
 }
 
 bool TThreadPort::SendRelays(int a)
@@ -272,10 +397,11 @@ bool TThreadPort::SendRelays(int a)
     // The header names the module but stands for every relay device.
     static const TOutputKind kind{u"  Запись реле ЦМ...", 0x35, u"    Удаление реле №", true, 0x43,
                                   u"    Реле №"};
-    TRelayDev &owner = *Config->Device(a)->AsRelayDev();
-    return SendOutputs(
-        a, owner.Count(), [&owner](int n) { return owner.Relay(n); }, kind,
-        [](const TRelay &r) { return r.IsASPT() || r.Device != 0; });
+    return SendOutputs(a, Config->Device(a)->AsRelayDev()->Count(),
+                       OutputOf(
+                           a, [](TDevice &d) { return d.AsRelayDev(); },
+                           [](TRelayDev &r, int n) { return r.Relay(n); }),
+                       kind, [](const TRelay &r) { return r.IsASPT() || r.Device != 0; });
 }
 
 bool TThreadPort::SendIndicators(int a)
@@ -283,11 +409,13 @@ bool TThreadPort::SendIndicators(int a)
     static const TOutputKind kind{
         u"  Запись индикаторов...", 0x34, u"    Удаление индикатора №", true, 0x42,
         u"    Индикатор №"};
-    TIndicDev &unit = *Config->Device(a)->AsIndicDev();
+    const TIndicDev &unit = *Config->Device(a)->AsIndicDev();
     // Only an individually set up unit has its indicators written.
-    return SendOutputs(
-        a, unit.IsIndividual() ? unit.Count() : 0, [&unit](int n) { return unit.Indicator(n); },
-        kind, [](const TIndicator &i) { return i.IsShlfMode() || i.Device != 0; });
+    return SendOutputs(a, unit.IsIndividual() ? unit.Count() : 0,
+                       OutputOf(
+                           a, [](TDevice &d) { return d.AsIndicDev(); },
+                           [](TIndicDev &i, int n) { return i.Indicator(n); }),
+                       kind, [](const TIndicator &i) { return i.IsShlfMode() || i.Device != 0; });
 }
 
 bool TThreadPort::SendPartitions()
@@ -307,12 +435,9 @@ bool TThreadPort::SendPartition(int p)
             send = false;
         } else {
             part.Changed = false;
-            if (part.Deleted) {
-                const bool deleted = DeleteObject(CodeDeletePart, B(p), 0);
-                if (!Terminated())
-                    WriteLog(QStringLiteral("  Удаление раздела №") + N(p) + Latin(deleted));
-                return deleted;
-            }
+            if (part.Deleted)
+                return DeleteLogged(CodeDeletePart, p,
+                                    QStringLiteral("  Удаление раздела №") + N(p));
         }
     }
     bool ok = true;
@@ -370,12 +495,9 @@ bool TThreadPort::SendUser(int u)
         if (!user.Changed)
             return true;
         user.Changed = false;
-        if (user.Deleted) {
-            const bool deleted = DeleteObject(CodeDeleteUser, B(u), 0);
-            if (!Terminated())
-                WriteLog(QStringLiteral("  Удаление пользователя №") + N(u) + Latin(deleted));
-            return deleted;
-        }
+        if (user.Deleted)
+            return DeleteLogged(CodeDeleteUser, u,
+                                QStringLiteral("  Удаление пользователя №") + N(u));
     }
     BuildCommand(GroupConfig, CodeUser);
     Config->WriteUser(u, Frame);
@@ -385,13 +507,28 @@ bool TThreadPort::SendUser(int u)
     return sent != TSent::Refused;
 }
 
-bool TThreadPort::DeleteObject(std::uint8_t code, std::uint8_t first, std::uint8_t second,
-                               bool refusalFails)
+TThreadPort::TSent TThreadPort::Delete(std::uint8_t code, std::uint8_t first, std::uint8_t second,
+                                       bool refusalFails)
 {
     BuildCommand(GroupConfig, code, {first});
     if (second != 0)
         Frame.AddByte(second);
-    return SendObject(true, refusalFails) != TSent::Refused;
+    return SendObject(true, refusalFails);
+}
+
+bool TThreadPort::DeleteObject(std::uint8_t code, std::uint8_t first, std::uint8_t second,
+                               bool refusalFails)
+{
+    return Delete(code, first, second, refusalFails) != TSent::Refused;
+}
+
+bool TThreadPort::DeleteLogged(std::uint8_t code, int n, const QString &line)
+{
+    const TSent deleted = Delete(code, B(n), 0, true);
+    // Without a verdict there is nothing to log; the stop request ends the job.
+    if (deleted != TSent::Lost)
+        WriteLog(line + Latin(deleted == TSent::Accepted));
+    return deleted != TSent::Refused;
 }
 
 bool TThreadPort::ChangeAddress(int a)

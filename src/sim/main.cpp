@@ -64,13 +64,18 @@ TSimFaults FaultOptions(const QCommandLineParser &args)
     f.LoginStatus = args.isSet(QStringLiteral("login-status"))
                         ? IntOption(args, QStringLiteral("login-status"), 0)
                         : -1;
-    for (const QString &code : args.values(QStringLiteral("refuse"))) {
-        bool ok = false;
-        const uint v = code.toUInt(&ok, 0);
-        if (!ok || v > 255)
-            Fail(QStringLiteral("--refuse takes a command code such as 0x43"));
-        f.RefuseCodes.insert(static_cast<std::uint8_t>(v));
-    }
+    const auto codes = [&args](const QString &option, std::set<std::uint8_t> &into) {
+        for (const QString &code : args.values(option)) {
+            bool ok = false;
+            const uint v = code.toUInt(&ok, 0);
+            if (!ok || v > 255)
+                Fail(QStringLiteral("--") + option +
+                     QStringLiteral(" takes a command code such as 0x43"));
+            into.insert(static_cast<std::uint8_t>(v));
+        }
+    };
+    codes(QStringLiteral("refuse"), f.RefuseCodes);
+    codes(QStringLiteral("refuse-once"), f.RefuseOnce);
     return f;
 }
 
@@ -124,6 +129,9 @@ int main(int argc, char **argv)
         {QStringLiteral("link-lost-from"),
          QStringLiteral("Set the link-lost bit from this reply on."), QStringLiteral("n")},
         {QStringLiteral("refuse"), QStringLiteral("Refuse this command code (repeatable)."),
+         QStringLiteral("code")},
+        {QStringLiteral("refuse-once"),
+         QStringLiteral("Refuse this command code the next time only (repeatable)."),
          QStringLiteral("code")},
         {QStringLiteral("address-bytes"),
          QStringLiteral("Put this many address bytes in front of replies."), QStringLiteral("n")},

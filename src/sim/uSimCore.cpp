@@ -673,8 +673,8 @@ TModuleCore::TBytes TModuleCore::Command(const TBytes &body)
     const std::uint8_t group = body[3];
     const std::uint8_t code = body[5];
     TSimReader args(body, 6);
-    const bool done =
-        body[4] == 0 && !FFaults.RefuseCodes.contains(code) && Execute(group, code, args);
+    const bool refused = FFaults.RefuseCodes.contains(code) || FFaults.RefuseOnce.erase(code) > 0;
+    const bool done = body[4] == 0 && !refused && Execute(group, code, args);
     if (!done) {
         FQueue.clear();
         Queue(group, ReplyRefused);

@@ -24,6 +24,7 @@ struct TSimFaults {
     int SilentAfter = 0;          // requests answered before the module falls silent; 0: never
     int LinkLostFrom = 0;         // replies from this one on carry the link-lost bit; 0: none
     std::set<std::uint8_t> RefuseCodes; // command codes refused with 0xC5
+    std::set<std::uint8_t> RefuseOnce;  // command codes refused the next time only
     int AddressBytes = 0;               // address bytes in front of every reply (0..15)
     int LoginStatus = -1;               // login status to answer; -1: 1 when the password matches
     int ErasingReplies = 2;             // "still erasing" frames before an erase's result
@@ -46,6 +47,8 @@ public:
     QByteArray Handle(const QByteArray &request);
 
     int Requests() const { return FRequests; }
+    // Answers this many more requests, then falls silent; between jobs only.
+    void FallSilentAfter(int more) { FFaults.SilentAfter = FRequests + more; }
     int Replies() const { return FReplies; }
     // The clock the tool last set, as "YYYY-MM-DD hh:mm:ss, day N"; empty until then.
     QString Clock() const { return FClock; }

@@ -12,11 +12,11 @@ constexpr int PairColumn = 1;
 
 } // namespace
 
-TfmAddShlf::TfmAddShlf(TConfig &config, int number, bool realTime,
-                       std::function<bool()> writeChanges, TMessageBoxes &boxes, QWidget *parent)
+TfmAddShlf::TfmAddShlf(TConfig &config, int number, bool realTime, TWriteChange writeChange,
+                       TMessageBoxes &boxes, QWidget *parent)
     : TDialogFrame(boxes, parent), FUi(std::make_unique<Ui::TfmAddShlf>()), FConfig(config),
       FNumber(static_cast<std::uint8_t>(number)), FRealTime(realTime),
-      FWriteChanges(std::move(writeChanges))
+      FWriteChange(std::move(writeChange))
 {
     FUi->setupUi(this);
     for (const TLoopRow &row : FConfig.FillLoopsOfPart(0))
@@ -45,11 +45,14 @@ void TfmAddShlf::OkClicked()
         Boxes.ShowMessage(QStringLiteral("В разделе должно быть не меньше одного шлейфа"));
         return;
     }
-    // In real-time mode a loop the module did not take is not bound.
+    // In real-time mode a loop the module did not take is not bound, and the rest are left.
     bool bound = false;
-    for (const QString &pair : std::as_const(FChosen))
+    for (const QString &pair : std::as_const(FChosen)) {
         if (BindLoop(pair))
             bound = true;
+        else if (FRealTime)
+            break;
+    }
     if (bound)
         FinishAccepted();
     else
@@ -67,28 +70,27 @@ bool TfmAddShlf::BindLoop(const QString &pair)
     TShleif *loop = device && device->AsVEKT() ? device->AsVEKT()->Loop(number) : nullptr;
     if (!loop)
         return false;
-    const TShleif before = *loop;
-    loop->SetPart(FNumber);
-    if (!FRealTime)
+    const auto bind = [loop, this] {
+        loop->SetPart(FNumber);
+        loop->Changed = true;
+    };
+    if (!FRealTime) {
+        bind();
         return true;
-    FConfig.ClearFlags();
-    loop->Changed = true;
-    if (FWriteChanges())
-        return true;
-    Boxes.ShowMessage(QStringLiteral("Не удалось записать настройки шлейфа №") +
-                      QString::number(number) + QStringLiteral(" СА: ") + QString::number(address));
-    // Binding also turned an excluded loop into a security one: the loop goes back whole.
-    loop->Assign(before);
-    return false;
+    }
+    // A write that fails settles the configuration itself: the loop is not touched after it.
+    return FWriteChange(bind, QStringLiteral("Не удалось записать настройки шлейфа №") +
+                                  QString::number(number) + QStringLiteral(" СА: ") +
+                                  QString::number(address));
 }
 
 bool AddLoopsDialog(TConfig &config, int number, bool realTime,
-                    const std::function<bool()> &writeChanges, TMessageBoxes &boxes,
+                    const TfmAddShlf::TWriteChange &writeChange, TMessageBoxes &boxes,
                     QWidget *parent)
 {
     if (number < 1 || number > TConfig::MaxPart)
         return false;
-    TfmAddShlf dialog(config, number, realTime, writeChanges, boxes, parent);
+    TfmAddShlf dialog(config, number, realTime, writeChange, boxes, parent);
     dialog.exec();
     return dialog.IsAccepted();
 }

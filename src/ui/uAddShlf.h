@@ -22,7 +22,12 @@ class TfmAddShlf;
 class TfmAddShlf : public TDialogFrame {
     Q_OBJECT
 public:
-    TfmAddShlf(TConfig &config, int number, bool realTime, std::function<bool()> writeChanges,
+    // Writes one change in real-time mode: runs change (which binds and marks a loop), writes
+    // it, and when that fails says so with the failure line; true when the module took it.
+    using TWriteChange =
+        std::function<bool(const std::function<void()> &change, const QString &failure)>;
+
+    TfmAddShlf(TConfig &config, int number, bool realTime, TWriteChange writeChange,
                TMessageBoxes &boxes, QWidget *parent = nullptr);
     ~TfmAddShlf() override;
 
@@ -37,14 +42,14 @@ private:
     TConfig &FConfig;
     std::uint8_t FNumber;
     bool FRealTime;
-    std::function<bool()> FWriteChanges;
+    TWriteChange FWriteChange;
     QStringList FChosen; // "address/loop" texts
 };
 
 // Binds loops that belong to no partition to partition number (1..127; any other: nothing is
-// opened, false). In real-time mode each loop is written as it is bound, through writeChanges
-// (true when the module took it); a loop the module did not take is put back as it was.
-// True when at least one loop was bound.
+// opened, false). In real-time mode each loop is written as it is bound, through writeChange;
+// after a loop the module did not take, no further loop is bound. True when at least one loop
+// was bound.
 bool AddLoopsDialog(TConfig &config, int number, bool realTime,
-                    const std::function<bool()> &writeChanges, TMessageBoxes &boxes,
+                    const TfmAddShlf::TWriteChange &writeChange, TMessageBoxes &boxes,
                     QWidget *parent);

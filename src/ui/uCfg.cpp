@@ -34,7 +34,7 @@ void MakeReadOnly(QCheckBox *box)
 
 TfmCfg::TfmCfg(TMessageBoxes &boxes, QWidget *parent)
     : QMainWindow(parent), IniPath(DefaultIniPath()), Runner(&FStatusRunner), FUi(SetUpForm(this)),
-      FBoxes(boxes), FLog(*FUi->mmMsg), FStatusRunner(FLog, boxes, this)
+      FBoxes(boxes), FLog(*FUi->mmMsg), FStatusRunner(FLog, this)
 {
     for (int i = 0; i < 3; ++i)
         FCMRelays[i] = RelayGroup(QStringLiteral("CM"), i + 1);
@@ -93,7 +93,7 @@ TfmCfg::TDevicePane TfmCfg::DevicePane(const QString &pane) const
 
 // ---- start-up and closing ----
 
-TJobResult TfmCfg::RunJob(int code, TConfig *config)
+TJobResult TfmCfg::RunQuietJob(int code, TConfig *config, TConfig *previous)
 {
     TCatalogPasswordSearch search(IniPath);
     TJobContext context;
@@ -103,11 +103,30 @@ TJobResult TfmCfg::RunJob(int code, TConfig *config)
     context.Access = AccessPassword;
     context.Timings = Timings;
     context.Search = &search;
+    context.Previous = previous;
+    context.RestoreQuestion = previous ? &FBoxes : nullptr;
     const TJobResult result = Runner->Run(code, context);
     AccessPassword = context.Access;
-    FLastAccepted = context.Accepted;
+    FJob = context.Outcome;
     FLog.Flush();
     return result;
+}
+
+TJobResult TfmCfg::RunJob(int code, TConfig *config)
+{
+    const TJobResult result = RunQuietJob(code, config);
+    TellLines(FJob.Messages);
+    return result;
+}
+
+void TfmCfg::TellLines(const QStringList &lines)
+{
+    QStringList shown;
+    for (const QString &line : lines)
+        if (!line.isEmpty() && !shown.contains(line))
+            shown << line;
+    if (!shown.isEmpty())
+        FBoxes.ShowMessage(shown.join(u'\n'));
 }
 
 bool TfmCfg::StartUp()
@@ -116,20 +135,27 @@ bool TfmCfg::StartUp()
     Config = std::make_unique<TConfig>();
     Config->SetQuestion(&FBoxes);
     AccessPassword = TOptnAccess();
+    SetOutOfStep(false);
     TJobResult result = TJobResult::Cancel;
     RealTime = FileName.isEmpty();
     if (!RealTime) {
-        result = RunJob(JobLoadFile);
+        result = RunQuietJob(JobLoadFile);
     } else {
-        // While the module refuses the password, the user may give another.
+        // While the module refuses the password (or none was found), the user may give
+        // another; any other refusal (a user already logged in, too few rights) is final.
         for (;;) {
-            result = RunJob(JobConnectCfg);
-            if (result != TJobResult::No || !EditAccess(AccessPassword, FBoxes, this))
+            result = RunQuietJob(JobConnectCfg);
+            const bool password = FJob.LoginStatus == 0 || FJob.LoginStatus == -1;
+            if (result != TJobResult::No || !password)
+                break;
+            TellLines(FJob.Messages);
+            FJob.Messages.clear();
+            if (!EditAccess(AccessPassword, FBoxes, this))
                 break;
         }
     }
     if (result != TJobResult::Ok) {
-        FBoxes.ShowMessage(QStringLiteral("Не удалось загрузить конфигурацию"));
+        TellLines(QStringList{QStringLiteral("Не удалось загрузить конфигурацию")} + FJob.Messages);
         CloseRequested = true;
         return false;
     }

@@ -47,6 +47,10 @@ public:
     QString FileName; // empty: real-time mode
     bool RealTime = false;
     bool CloseRequested = false;
+    // Real-time mode: a change failed in a way that leaves unknown what the module holds. The
+    // title and the status line say so, changes are refused and a save asks first, until a
+    // read brings the module's configuration.
+    bool OutOfStep = false;
     // Where the link settings and the catalogue (searched for the access password) are kept.
     TIniPath IniPath;
     TLinkTimings Timings;
@@ -147,8 +151,14 @@ private:
     void pcObjChange();
 
     // Runs a job on a configuration (the editor's unless another is given) with the editor's
-    // file, link settings and access password; the password comes back from a link job.
+    // file, link settings and access password; the password comes back from a link job, and
+    // its outcome stays in FJob. RunJob shows what the job had to tell in one box; RunQuietJob
+    // leaves that to its caller, and gives a write what the module held before it (previous:
+    // a whole write that fails after the erase offers to write it back).
     TJobResult RunJob(int code, TConfig *config = nullptr);
+    TJobResult RunQuietJob(int code, TConfig *config = nullptr, TConfig *previous = nullptr);
+    // One box: the lines that are not empty, one under the other.
+    void TellLines(const QStringList &lines);
 
     // ---- commands ----
     void SetUpCommands();
@@ -165,6 +175,8 @@ private:
     void UpdateUserCmd();
     void DeleteUserCmd();
     void EditLoop(int address, int loop, bool partFixed);
+    // The add-loops dialog for a partition; true when a loop was bound.
+    bool AddLoops(int number);
     void KeyDBChange(QLabel *value);
     void RefreshActiveList();
     void SelectRow(QTreeWidget *list, int row);
@@ -177,17 +189,40 @@ private:
     void ClearMarks();
     // Runs the write job; true when the module took every change.
     bool WriteChanges();
-    // ClearMarks, mark one object, WriteChanges.
-    bool WriteOne(const std::function<void()> &mark);
-    // After a failed write: when the module took part of it, the configuration is read again
-    // (the module is the truth) and true is returned; otherwise the caller undoes its change.
-    bool ReadAgainAfterPartialWrite();
+    // A copy of the configuration to settle a failed real-time write with; null in
+    // configuration mode, where nothing is written.
+    std::unique_ptr<TConfig> Snapshot() const;
+    // Writes what the marks say, the module having held before when they were made. When the
+    // write fails the editor is settled (SettleFailedWrite) and one box says what happened,
+    // ending with the caller's lines; then false, and every pointer into Config is stale.
+    bool WriteChange(TConfig &before, const QStringList &failure = {});
+    // ClearMarks, mark one object, WriteChange.
+    bool WriteOne(TConfig &before, const std::function<void()> &mark,
+                  const QStringList &failure = {});
+    // A change made and written in one go: snapshot, ClearMarks, change (which marks what it
+    // changed), WriteChange.
+    bool WriteOneChange(const std::function<void()> &change, const QStringList &failure = {});
+    // After a failed real-time write the editor shows what the module holds: the configuration
+    // of before when the module took nothing, else the module's read back (keeping the keys
+    // only the editor has); when neither is sure, it is marked out of step. The line that
+    // says which.
+    QString SettleFailedWrite(const TConfig &before);
+    void SetOutOfStep(bool outOfStep);
+    // True, having said why, when real-time changes must wait for a read.
+    bool RefusedWhileOutOfStep();
     // The module's configuration, read into a fresh container; null when the read failed.
     std::unique_ptr<TConfig> ReadModule();
-    // Reads the configuration into a fresh container and takes it only when the read succeeded.
+    // Takes the module's configuration, keeping the keys only the editor has; false, with
+    // the editor unchanged, when the read failed.
+    bool ReadBack();
+    // ReadBack, telling a failure, and the lists refilled.
     bool ReadInto();
+    // Refills the active list and selects again the object that was selected.
+    void RefreshKeepingSelection();
     // Deletes the partitions a cascade marked deleted.
     void DeleteMarkedParts();
+    // Why the last read failed, for a sentence.
+    QString ReadFailure() const;
 
     std::unique_ptr<Ui::TfmCfg> FUi;
     TMessageBoxes &FBoxes;
@@ -198,5 +233,5 @@ private:
     TIndicPane FVMS;
     TIndicPane FIB;
     QEventLoop *FModalLoop = nullptr;
-    int FLastAccepted = 0; // objects the module took in the last link job
+    TJobOutcome FJob; // of the last job
 };

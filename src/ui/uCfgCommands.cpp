@@ -30,6 +30,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTextDocument>
 
@@ -182,25 +183,83 @@ void TfmCfg::ClearMarks()
 
 bool TfmCfg::WriteChanges()
 {
-    const bool written = RunJob(JobWriteCfg) == TJobResult::Ok;
+    const bool written = RunQuietJob(JobWriteCfg) == TJobResult::Ok;
     Config->WriteAll = false;
     return written;
 }
 
-bool TfmCfg::WriteOne(const std::function<void()> &mark)
+std::unique_ptr<TConfig> TfmCfg::Snapshot() const { return RealTime ? Config->Clone() : nullptr; }
+
+bool TfmCfg::WriteChange(TConfig &before, const QStringList &failure)
+{
+    // The write puts outputs back from what the module held before the change.
+    const bool written = RunQuietJob(JobWriteCfg, nullptr, &before) == TJobResult::Ok;
+    Config->WriteAll = false;
+    if (written)
+        return true;
+    const QStringList cause = FJob.Messages;
+    const QString settled = SettleFailedWrite(before);
+    TellLines(QStringList{QStringLiteral("Ошибка записи")} + cause + QStringList{settled} +
+              failure);
+    return false;
+}
+
+bool TfmCfg::WriteOne(TConfig &before, const std::function<void()> &mark,
+                      const QStringList &failure)
 {
     ClearMarks();
     mark();
-    return WriteChanges();
+    return WriteChange(before, failure);
 }
 
-bool TfmCfg::ReadAgainAfterPartialWrite()
+bool TfmCfg::WriteOneChange(const std::function<void()> &change, const QStringList &failure)
 {
-    if (FLastAccepted == 0)
+    const std::unique_ptr<TConfig> before = Config->Clone();
+    ClearMarks();
+    change();
+    return WriteChange(*before, failure);
+}
+
+QString TfmCfg::SettleFailedWrite(const TConfig &before)
+{
+    QString settled;
+    if (FJob.Effect == TModuleEffect::None) {
+        Config->Assign(before);
+        settled = QStringLiteral("Модуль не изменился; редактор показывает прежние настройки.");
+    } else if (!FJob.LinkLost && ReadBack()) {
+        settled = QStringLiteral(
+            "Модуль принял изменение частично; конфигурация считана из модуля заново.");
+    } else {
+        SetOutOfStep(true);
+        settled = QStringLiteral("Конфигурация в редакторе может не совпадать с модулем: "
+                                 "считайте её заново, когда связь восстановится.");
+    }
+    FLog.WriteLog(settled);
+    RefreshKeepingSelection();
+    return settled;
+}
+
+void TfmCfg::SetOutOfStep(bool outOfStep)
+{
+    OutOfStep = outOfStep;
+    const QString title = QStringLiteral("Конфигурирование ЛОРИМ");
+    setWindowTitle(outOfStep ? title + QStringLiteral(" — не совпадает с модулем") : title);
+    // The status line is there only while it has something to say.
+    if (outOfStep) {
+        statusBar()->showMessage(QStringLiteral(
+            "Конфигурация не совпадает с модулем. Изменения недоступны до «Считать»."));
+        statusBar()->show();
+    } else if (QStatusBar *status = findChild<QStatusBar *>()) {
+        status->hide();
+    }
+}
+
+bool TfmCfg::RefusedWhileOutOfStep()
+{
+    if (!RealTime || !OutOfStep)
         return false;
-    FLog.WriteLog(QStringLiteral(
-        "Модуль принял изменение частично: конфигурация будет считана из модуля заново"));
-    ReadInto();
+    Tell(QStringLiteral("Конфигурация в редакторе может не совпадать с модулем. Считайте её из "
+                        "модуля («Конфигурация» → «Считать»), прежде чем её изменять."));
     return true;
 }
 
@@ -208,21 +267,40 @@ std::unique_ptr<TConfig> TfmCfg::ReadModule()
 {
     auto fresh = std::make_unique<TConfig>();
     fresh->SetQuestion(&FBoxes);
-    if (RunJob(JobReadCfg, fresh.get()) == TJobResult::Ok)
+    if (RunQuietJob(JobReadCfg, fresh.get()) == TJobResult::Ok)
         return fresh;
     return nullptr;
 }
 
+bool TfmCfg::ReadBack()
+{
+    const std::unique_ptr<TConfig> read = ReadModule();
+    if (!read)
+        return false;
+    // The keys are the editor's own; the module does not keep them.
+    read->KeepKeysOf(*Config);
+    Config->Assign(*read);
+    SetOutOfStep(false);
+    return true;
+}
+
 bool TfmCfg::ReadInto()
 {
-    std::unique_ptr<TConfig> read = ReadModule();
-    const bool taken = read != nullptr;
-    if (taken)
-        Config = std::move(read);
-    else
-        Tell(QStringLiteral("Не удалось загрузить конфигурацию"));
-    RefreshActiveList();
+    const bool taken = ReadBack();
+    if (!taken)
+        TellLines(QStringList{QStringLiteral("Не удалось загрузить конфигурацию")} + FJob.Messages);
+    RefreshKeepingSelection();
     return taken;
+}
+
+void TfmCfg::RefreshKeepingSelection()
+{
+    QTreeWidget *list = FUi->pcObj->currentWidget() == FUi->tsDev     ? FUi->lvDev
+                        : FUi->pcObj->currentWidget() == FUi->tsParts ? FUi->lvPart
+                                                                      : FUi->lvUser;
+    const int selected = SelectedNumber(list);
+    RefreshActiveList();
+    SelectRow(list, FindRow(list, selected));
 }
 
 void TfmCfg::DeleteMarkedParts()
@@ -236,6 +314,8 @@ void TfmCfg::DeleteMarkedParts()
 
 void TfmCfg::ByTab(void (TfmCfg::*devices)(), void (TfmCfg::*partitions)(), void (TfmCfg::*users)())
 {
+    if (RefusedWhileOutOfStep())
+        return;
     QWidget *tab = FUi->pcObj->currentWidget();
     (this->*(tab == FUi->tsDev ? devices : tab == FUi->tsParts ? partitions : users))();
 }
@@ -272,20 +352,15 @@ void TfmCfg::AddDeviceCmd()
     int address = free;
     if (!EditDevice(*Config, RealTime, address, *device, FBoxes, this))
         return;
+    const std::unique_ptr<TConfig> before = Snapshot();
     TDevice *added = device.get();
     if (!Config->PutDevice(address, std::move(device))) {
         Tell(QStringLiteral("Не удалось добавить устройство"));
         return;
     }
-    if (RealTime && !WriteOne([added] { added->Changed = true; })) {
-        Tell(QStringLiteral("Ошибка записи"));
-        if (!ReadAgainAfterPartialWrite()) {
-            Config->DeleteDevice(address, true);
-            Tell(QStringLiteral("Не удалось добавить устройство"));
-        }
-        FillDevList();
+    if (RealTime && !WriteOne(*before, [added] { added->Changed = true; },
+                              {QStringLiteral("Не удалось добавить устройство")}))
         return;
-    }
     FillDevList();
     SelectRow(FUi->lvDev, FindDevRow(address));
 }
@@ -296,27 +371,26 @@ void TfmCfg::UpdateDeviceCmd()
     TDevice *device = address > 0 ? Config->Device(address) : nullptr;
     if (!device)
         return;
-    const std::unique_ptr<TDevice> copy = TConfig::CloneDevice(*device);
+    const std::unique_ptr<TConfig> before = Snapshot();
     int chosen = address;
     if (!EditDevice(*Config, RealTime, chosen, *device, FBoxes, this))
         return;
-    if (RealTime) {
+    if (!RealTime) {
+        Config->RenumberDevice(address, chosen);
+    } else {
+        const bool move = chosen != address;
         ClearMarks();
         device->Changed = true;
         device->NewNA = static_cast<std::uint8_t>(chosen);
-        if (!WriteChanges()) {
-            Tell(QStringLiteral("Ошибка записи"));
-            if (!ReadAgainAfterPartialWrite()) {
-                device->Assign(*copy);
-                lvDevChange();
-            }
+        // The relays and indicators on a panel that moves follow it on the module too: the
+        // write sends them after the move.
+        if (move)
+            Config->RepointDeviceRefs(address, chosen);
+        if (!WriteChange(*before))
             return;
-        }
-    }
-    if (chosen != address) {
-        Config->RenumberDevice(address, chosen);
-        // How the module renumbers its records is its own business: read them back.
-        if (RealTime) {
+        if (move) {
+            Config->MoveDevice(address, chosen);
+            // How the module renumbers its records is its own business: read them back.
             FLog.WriteLog(QStringLiteral("Адрес устройства изменён: конфигурация будет считана "
                                          "из модуля заново"));
             ReadInto();
@@ -336,21 +410,18 @@ void TfmCfg::DeleteDeviceCmd()
         return;
     }
     const int row = FindDevRow(address);
+    const std::unique_ptr<TConfig> before = Snapshot();
     ClearMarks();
     const bool panel = Config->Device(address)->IsVEKT();
     if (!Config->PrepareDelete(address))
         return;
     // First what the cascade changed (the panel's loops, the relays and indicators on it, the
     // partitions left without loops), then the device itself.
-    const auto writeFailed = [this] {
-        Tell(QStringLiteral("Ошибка записи"));
-        ReadInto();
-    };
-    if (RealTime && panel && !WriteChanges())
-        return writeFailed();
+    if (RealTime && panel && !WriteChange(*before))
+        return;
     DeleteMarkedParts();
-    if (RealTime && !WriteOne([this, address] { Config->Device(address)->MarkDeleted(); }))
-        return writeFailed();
+    if (RealTime && !WriteOneChange([this, address] { Config->Device(address)->MarkDeleted(); }))
+        return;
     Config->DeleteDevice(address, true);
     delete FUi->lvDev->topLevelItem(row);
     SelectNearRow(FUi->lvDev, row);
@@ -372,23 +443,22 @@ void TfmCfg::AddPartCmd()
     int number = free;
     if (!EditPart(*Config, RealTime, number, *part, FBoxes, this))
         return;
-    if (!AddLoopsDialog(
-            *Config, number, RealTime, [this] { return WriteChanges(); }, FBoxes, this))
+    if (!AddLoops(number))
         return;
+    const std::unique_ptr<TConfig> before = Snapshot();
     TPart *added = part.get();
     if (!Config->PutPart(number, std::move(part))) {
         Tell(QStringLiteral("Не удалось добавить раздел"));
         return;
     }
-    if (RealTime && !WriteOne([added] { added->Changed = true; })) {
-        Tell(QStringLiteral("Ошибка записи"));
-        if (!ReadAgainAfterPartialWrite()) {
-            // The loops bound to it a moment ago are written free again.
-            ClearMarks();
-            Config->DeletePart(number);
-            WriteChanges();
-            Tell(QStringLiteral("Не удалось добавить раздел"));
-        }
+    if (RealTime && !WriteOne(*before, [added] { added->Changed = true; },
+                              {QStringLiteral("Не удалось добавить раздел")})) {
+        // The loops bound to it a moment ago are written free again, unless the module's state
+        // is unknown now.
+        if (!OutOfStep && !Config->Part(number) &&
+            Config->CountLoopsOfPart(static_cast<std::uint8_t>(number)) > 0)
+            WriteOneChange(
+                [this, number] { Config->ClearLoopsOfPartAll(static_cast<std::uint8_t>(number)); });
         FillPartList();
         return;
     }
@@ -402,20 +472,14 @@ void TfmCfg::UpdatePartCmd()
     TPart *part = number > 0 ? Config->Part(number) : nullptr;
     if (!part)
         return;
-    const TPart copy(*part);
+    const std::unique_ptr<TConfig> before = Snapshot();
     int chosen = number;
     if (!EditPart(*Config, RealTime, chosen, *part, FBoxes, this))
         return;
     if (chosen != number)
         Config->RenumberPart(number, chosen);
-    if (RealTime && !WriteOne([part] { part->Changed = true; })) {
-        Tell(QStringLiteral("Ошибка записи"));
-        if (!ReadAgainAfterPartialWrite()) {
-            part->Assign(copy);
-            lvPartChange();
-        }
+    if (RealTime && !WriteOne(*before, [part] { part->Changed = true; }))
         return;
-    }
     FillPartList();
     SelectRow(FUi->lvPart, FindPartRow(chosen));
 }
@@ -425,15 +489,8 @@ void TfmCfg::DeletePartCmd()
     const int number = SelectedNumber(FUi->lvPart);
     if (number < 1 || !Config->Part(number) || !Ask(QStringLiteral("Удалить раздел?")))
         return;
-    if (RealTime) {
-        ClearMarks();
-        Config->UnbindPartition(number);
-        if (!WriteChanges()) {
-            Tell(QStringLiteral("Ошибка записи"));
-            ReadInto();
-            return;
-        }
-    }
+    if (RealTime && !WriteOneChange([this, number] { Config->UnbindPartition(number); }))
+        return;
     const int row = FindPartRow(number);
     Config->DeletePart(number);
     delete FUi->lvPart->topLevelItem(row);
@@ -454,17 +511,15 @@ void TfmCfg::AddUserCmd()
     int number = free;
     if (!EditUser(*Config, RealTime, number, *user, FBoxes, this))
         return;
+    const std::unique_ptr<TConfig> before = Snapshot();
     TUser *added = user.get();
     if (!Config->PutUser(number, std::move(user))) {
         Tell(QStringLiteral("Не удалось добавить пользователя"));
         return;
     }
-    if (RealTime && !WriteOne([added] { added->Changed = true; })) {
-        Tell(QStringLiteral("Ошибка записи"));
-        Config->DeleteUser(number);
-        Tell(QStringLiteral("Не удалось добавить пользователя"));
+    if (RealTime && !WriteOne(*before, [added] { added->Changed = true; },
+                              {QStringLiteral("Не удалось добавить пользователя")}))
         return;
-    }
     FillUserList();
     SelectRow(FUi->lvUser, FindUserRow(number));
 }
@@ -475,18 +530,14 @@ void TfmCfg::UpdateUserCmd()
     TUser *user = number > 0 ? Config->User(number) : nullptr;
     if (!user)
         return;
-    const TUser copy(*user);
+    const std::unique_ptr<TConfig> before = Snapshot();
     int chosen = number;
     if (!EditUser(*Config, RealTime, chosen, *user, FBoxes, this))
         return;
     Config->MoveUser(number, chosen);
     user = Config->User(chosen);
-    if (RealTime && !WriteOne([user] { user->Changed = true; })) {
-        Tell(QStringLiteral("Ошибка записи"));
-        user->Assign(copy);
-        lvUserChange();
+    if (RealTime && !WriteOne(*before, [user] { user->Changed = true; }))
         return;
-    }
     FillUserList();
     SelectRow(FUi->lvUser, FindUserRow(chosen));
     // Later link jobs log in with the administrator's new password.
@@ -503,10 +554,8 @@ void TfmCfg::DeleteUserCmd()
         Tell(QStringLiteral("Нельзя удалить администратора!"));
         return;
     }
-    if (RealTime && !WriteOne([this, number] { Config->User(number)->MarkDeleted(); })) {
-        Tell(QStringLiteral("Ошибка записи"));
+    if (RealTime && !WriteOneChange([this, number] { Config->User(number)->MarkDeleted(); }))
         return;
-    }
     const int row = FindUserRow(number);
     Config->DeleteUser(number);
     delete FUi->lvUser->topLevelItem(row);
@@ -520,17 +569,14 @@ void TfmCfg::EditRelay(int relay)
     const int address = SelectedNumber(FUi->lvDev);
     TRelayDev *owner =
         address > 0 && Config->Device(address) ? Config->Device(address)->AsRelayDev() : nullptr;
-    if (!owner || relay < 1 || relay > owner->Count())
+    if (!owner || relay < 1 || relay > owner->Count() || RefusedWhileOutOfStep())
         return;
     TRelay &r = *owner->Relay(relay);
-    const TRelay copy = r;
+    const std::unique_ptr<TConfig> before = Snapshot();
     if (!EditRelayDialog(*Config, r, FBoxes, this))
         return;
-    if (RealTime && !WriteOne([&r] { r.Changed = true; })) {
-        Tell(QStringLiteral("Ошибка записи"));
-        if (!ReadAgainAfterPartialWrite())
-            r.Assign(copy);
-    }
+    if (RealTime && !WriteOne(*before, [&r] { r.Changed = true; }))
+        return;
     lvDevChange();
 }
 
@@ -553,10 +599,11 @@ void TfmCfg::EditLoopOfPart(int row)
 void TfmCfg::EditLoop(int address, int loop, bool partFixed)
 {
     TVEKT *panel = Config->Device(address) ? Config->Device(address)->AsVEKT() : nullptr;
-    if (!panel || loop < 1 || loop > panel->Count())
+    if (!panel || loop < 1 || loop > panel->Count() || RefusedWhileOutOfStep())
         return;
     TShleif &l = *panel->Loop(loop);
     // The dialog may unbind a partition; the write then carries that too.
+    const std::unique_ptr<TConfig> before = Snapshot();
     if (RealTime)
         ClearMarks();
     if (!EditLoopDialog(*Config, l, partFixed, panel->Type != QStringLiteral("ВЕКТ-8 v4"), FBoxes,
@@ -565,11 +612,8 @@ void TfmCfg::EditLoop(int address, int loop, bool partFixed)
     Config->DropLoopRefs(address, loop);
     if (RealTime) {
         l.Changed = true;
-        if (!WriteChanges()) {
-            Tell(QStringLiteral("Ошибка записи"));
-            ReadInto();
+        if (!WriteChange(*before))
             return;
-        }
     }
     DeleteMarkedParts();
     if (partFixed)
@@ -582,16 +626,14 @@ void TfmCfg::EditSMS(int row)
 {
     const int number = SelectedNumber(FUi->lvPart);
     TPart *part = number > 0 ? Config->Part(number) : nullptr;
-    if (!part || row < 0 || row >= TPart::SMSCount)
+    if (!part || row < 0 || row >= TPart::SMSCount || RefusedWhileOutOfStep())
         return;
     TSMS &sms = *part->SMS(row + 1);
-    const TSMS copy = sms;
+    const std::unique_ptr<TConfig> before = Snapshot();
     if (!EditSMSDialog(sms, FBoxes, this))
         return;
-    if (RealTime && !WriteOne([&sms] { sms.Changed = true; })) {
-        Tell(QStringLiteral("Ошибка записи"));
-        sms.Assign(copy);
-    }
+    if (RealTime && !WriteOne(*before, [&sms] { sms.Changed = true; }))
+        return;
     ShowPartPane(number);
 }
 
@@ -600,25 +642,32 @@ void TfmCfg::EditIndicator(int row)
     const int address = SelectedNumber(FUi->lvDev);
     TIndicDev *unit =
         address > 0 && Config->Device(address) ? Config->Device(address)->AsIndicDev() : nullptr;
-    if (!unit || row < 0 || row >= unit->Count())
+    if (!unit || row < 0 || row >= unit->Count() || RefusedWhileOutOfStep())
         return;
     TIndicator &x = *unit->Indicator(row + 1);
-    const TIndicator copy = x;
+    const std::unique_ptr<TConfig> before = Snapshot();
     if (!EditIndicatorDialog(*Config, x, FBoxes, this))
         return;
-    if (RealTime && !WriteOne([&x] { x.Changed = true; })) {
-        Tell(QStringLiteral("Ошибка записи"));
-        if (!ReadAgainAfterPartialWrite())
-            x.Assign(copy);
-    }
+    if (RealTime && !WriteOne(*before, [&x] { x.Changed = true; }))
+        return;
     lvDevChange();
+}
+
+bool TfmCfg::AddLoops(int number)
+{
+    // In real-time mode each loop is written as it is bound, with nothing else marked.
+    return AddLoopsDialog(
+        *Config, number, RealTime,
+        [this](const std::function<void()> &bind, const QString &failure) {
+            return WriteOneChange(bind, {failure});
+        },
+        FBoxes, this);
 }
 
 void TfmCfg::AddLoopsToPart()
 {
     const int number = std::max(SelectedNumber(FUi->lvPart), 0);
-    if (AddLoopsDialog(
-            *Config, number, RealTime, [this] { return WriteChanges(); }, FBoxes, this))
+    if (!RefusedWhileOutOfStep() && AddLoops(number))
         ShowPartPane(number);
 }
 
@@ -626,7 +675,7 @@ void TfmCfg::RemovePartLoop()
 {
     QTreeWidget *list = FUi->lvPartShlf;
     const int row = SelectedIndex(list);
-    if (row < 0 || !Ask(QStringLiteral("Удалить шлейф?")))
+    if (row < 0 || RefusedWhileOutOfStep() || !Ask(QStringLiteral("Удалить шлейф?")))
         return;
     // Its partition's last loop: the partition goes with it.
     if (list->topLevelItemCount() < 2) {
@@ -640,16 +689,16 @@ void TfmCfg::RemovePartLoop()
         !(panel = Config->Device(address)->AsVEKT()) || loop > panel->Count())
         return;
     // Clearing the loop also clears the relays and indicators on it: all of it is written.
-    ClearMarks();
-    TShleif &l = *panel->Loop(loop);
-    l.Clear();
-    Config->DropLoopRefs(address, loop);
-    l.Changed = true;
-    if (RealTime && !WriteChanges()) {
-        Tell(QStringLiteral("Ошибка записи"));
-        ReadInto();
+    const auto clear = [this, panel, address, loop] {
+        TShleif &l = *panel->Loop(loop);
+        l.Clear();
+        Config->DropLoopRefs(address, loop);
+        l.Changed = true;
+    };
+    if (!RealTime)
+        clear();
+    else if (!WriteOneChange(clear))
         return;
-    }
     delete list->topLevelItem(row);
     SelectNearRow(list, row);
 }
@@ -673,12 +722,22 @@ void TfmCfg::KeyDBChange(QLabel *value)
 
 bool TfmCfg::ReadCfg() { return Ask(QStringLiteral("Считать конфигурацию?")) && ReadInto(); }
 
+QString TfmCfg::ReadFailure() const
+{
+    const QString said = FJob.Messages.join(QStringLiteral("; "));
+    if (FJob.LoginStatus >= 0)
+        return QStringLiteral("модуль отклонил вход: ") + said;
+    return said.isEmpty() ? QStringLiteral("модуль не ответил") : said;
+}
+
 bool TfmCfg::WriteCfg()
 {
+    if (!Ask(QStringLiteral("Записать конфигурацию?")))
+        return false;
     // A whole write erases the module first: what it holds now is read and kept as a backup,
-    // and the question says how much the write changes.
+    // and written back should the write fail half-way.
     const std::unique_ptr<TConfig> before = ReadModule();
-    QString failure = QStringLiteral("модуль не ответил");
+    QString failure = before ? QString() : ReadFailure();
     const QString backup = before ? SaveBackup(*before, LoadBackupSettings(IniPath),
                                                QDateTime::currentDateTime(), failure)
                                   : QString();
@@ -689,17 +748,23 @@ bool TfmCfg::WriteCfg()
         return false;
     if (!backup.isEmpty())
         FLog.WriteLog(QStringLiteral("Резервная копия конфигурации модуля: ") + backup);
-    const QStringList changes = before ? CompareConfigs(*before, *Config) : QStringList();
-    const QString count = before ? QStringLiteral("\nОтличий от конфигурации модуля: ") +
-                                       QString::number(changes.size())
-                                 : QString();
-    if (!FBoxes.Ask(QStringLiteral("Записать конфигурацию?") + count, QStringLiteral("Внимание"),
-                    changes))
-        return false;
+    if (before) {
+        const QStringList changes = CompareConfigs(*before, *Config);
+        FLog.WriteLog(QStringLiteral("Отличий от конфигурации модуля: ") +
+                      QString::number(changes.size()));
+        for (const QString &change : changes)
+            FLog.WriteLog(QStringLiteral("  ") + change);
+    }
     Config->WriteAll = true;
-    if (WriteChanges())
+    const bool written = RunQuietJob(JobWriteCfg, nullptr, before.get()) == TJobResult::Ok;
+    Config->WriteAll = false;
+    if (written) {
+        SetOutOfStep(false);
+        Tell(QStringLiteral("Конфигурация записана"));
         return true;
-    Tell(QStringLiteral("Ошибка записи"));
+    }
+    TellLines(QStringList{QStringLiteral("Ошибка записи")} + FJob.Messages +
+              QStringList{WholeWriteOutcome(FJob.Restore, FJob.Effect, backup)});
     return false;
 }
 
@@ -712,6 +777,10 @@ void TfmCfg::SetClock()
 
 bool TfmCfg::Save()
 {
+    if (OutOfStep &&
+        !Ask(QStringLiteral("Конфигурация в редакторе может не совпадать с модулем. Сохранить в "
+                            "файл то, что показывает редактор?")))
+        return false;
     if (FileName.isEmpty())
         return SaveAs();
     return RunJob(JobSaveFile) == TJobResult::Ok;
@@ -740,7 +809,7 @@ bool TfmCfg::CompareWithModule()
 {
     const std::unique_ptr<TConfig> module = ReadModule();
     if (!module) {
-        Tell(QStringLiteral("Не удалось загрузить конфигурацию"));
+        TellLines(QStringList{QStringLiteral("Не удалось загрузить конфигурацию")} + FJob.Messages);
         return false;
     }
     TfmCompare view(CompareConfigs(*module, *Config), this);

@@ -1,6 +1,5 @@
 #include "ui/uGuiSinks.h"
 
-#include "ui/uMessageBoxes.h"
 #include "ui/uStatus.h"
 
 #include <QCoreApplication>
@@ -42,14 +41,16 @@ void TGuiLog::Flush()
         FPane.appendPlainText(lines.join(u'\n'));
 }
 
-void TGuiMessages::ShowMessage(const QString &text)
+bool TGuiQuestion::AskYesNo(const QString &text, const QString &caption)
 {
-    RunOnGuiThread([this, &text] {
+    bool yes = false;
+    RunOnGuiThread([&] {
         TfmStatus *progress = OpenProgressWindow;
         if (progress)
             progress->hide();
-        FBoxes.ShowMessage(text);
+        yes = FAsked.AskYesNo(text, caption);
         if (progress)
             progress->show();
     });
+    return yes;
 }

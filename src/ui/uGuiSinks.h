@@ -9,7 +9,6 @@
 #include <functional>
 
 class QPlainTextEdit;
-class TMessageBoxes;
 
 // Runs f on the GUI thread and waits until it has run; directly when called there already.
 void RunOnGuiThread(const std::function<void()> &f);
@@ -33,13 +32,13 @@ private:
     bool FFlushPosted = false;
 };
 
-// Messages from a job on any thread, shown as message boxes on the GUI thread while the job
-// waits. The open progress window steps aside while its box is up.
-class TGuiMessages : public TMessageSink {
+// A question from a job on any thread, asked on the GUI thread while the job waits. The open
+// progress window steps aside while its box is up.
+class TGuiQuestion : public TQuestion {
 public:
-    explicit TGuiMessages(TMessageBoxes &boxes) : FBoxes(boxes) {}
-    void ShowMessage(const QString &text) override;
+    explicit TGuiQuestion(TQuestion &asked) : FAsked(asked) {}
+    bool AskYesNo(const QString &text, const QString &caption) override;
 
 private:
-    TMessageBoxes &FBoxes;
+    TQuestion &FAsked;
 };

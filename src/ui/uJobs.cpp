@@ -6,6 +6,22 @@
 
 namespace {
 
+// Keeps what a job tells in its outcome, and passes it on.
+class TKeptMessages : public TMessageSink {
+public:
+    TKeptMessages(QStringList &kept, TMessageSink *next) : FKept(kept), FNext(next) {}
+    void ShowMessage(const QString &text) override
+    {
+        FKept << text;
+        if (FNext)
+            FNext->ShowMessage(text);
+    }
+
+private:
+    QStringList &FKept;
+    TMessageSink *FNext;
+};
+
 TJobResult LinkJob(int code, TJobContext &context, const TJobSinks &sinks)
 {
     TThreadPort port;
@@ -19,9 +35,17 @@ TJobResult LinkJob(int code, TJobContext &context, const TJobSinks &sinks)
     port.Errors = sinks.Messages;
     port.Progress = sinks.Progress;
     port.PasswordSearch = context.Search;
+    port.Previous = context.Previous;
+    port.RestoreQuestion = context.RestoreQuestion;
+    port.CancelRequest = context.CancelRequest;
     port.Execute();
     context.Access = port.Access;
-    context.Accepted = port.Accepted;
+    TJobOutcome &outcome = context.Outcome;
+    outcome.Effect = port.Effect;
+    outcome.Restore = port.Restore;
+    outcome.LinkLost = port.LinkLost;
+    outcome.Cancelled = port.Cancelled;
+    outcome.LoginStatus = port.LoginStatus;
     switch (port.ResultCode) {
     case 1:
         return TJobResult::Ok;
@@ -51,8 +75,12 @@ TJobResult LoadJob(TJobContext &context, const TJobSinks &sinks)
 
 } // namespace
 
-TJobResult ExecuteJob(int code, TJobContext &context, const TJobSinks &sinks)
+TJobResult ExecuteJob(int code, TJobContext &context, const TJobSinks &given)
 {
+    context.Outcome = TJobOutcome();
+    TKeptMessages messages(context.Outcome.Messages, given.Messages);
+    TJobSinks sinks = given;
+    sinks.Messages = &messages;
     switch (code) {
     case JobReadCfg:
     case JobWriteCfg:

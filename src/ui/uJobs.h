@@ -5,14 +5,18 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 
 class TConfig;
 class TLogSink;
 class TMessageSink;
 class TPasswordSearch;
 class TProgress;
+class TQuestion;
 
 // The long jobs of the editor, by code: the four link jobs, and the file jobs.
 enum TJobCode : int {
@@ -28,6 +32,18 @@ enum TJobCode : int {
 // password, or a file job that failed; Cancel a link job that failed in any other way.
 enum class TJobResult { Ok, No, Cancel };
 
+// How a job ended, beside its result: what a link job did to the module and why it stopped,
+// and the messages it had for the user (link errors, a failed save), which the caller shows
+// together, as one box for one fault.
+struct TJobOutcome {
+    TModuleEffect Effect = TModuleEffect::None;
+    TRestore Restore = TRestore::NotNeeded;
+    bool LinkLost = false;
+    bool Cancelled = false;
+    int LoginStatus = -1;
+    QStringList Messages;
+};
+
 // What a job works on; the editor fills it from its own state and takes Access back after a
 // link job (the connect job may have found the password).
 struct TJobContext {
@@ -37,8 +53,14 @@ struct TJobContext {
     TOptnAccess Access;
     TLinkTimings Timings;
     TPasswordSearch *Search = nullptr;
-    int Accepted = 0; // after a link job: the objects the module accepted
+    // A write's fallback: what the module held before it (see TThreadPort::Previous), and who
+    // is asked before a failed whole write is undone with it.
+    TConfig *Previous = nullptr;
+    TQuestion *RestoreQuestion = nullptr;
+    // Set from any thread to stop a link job at its next exchange.
+    std::shared_ptr<std::atomic<bool>> CancelRequest = std::make_shared<std::atomic<bool>>(false);
     std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
+    TJobOutcome Outcome;
 };
 
 // Where a job reports: log lines, messages to the user (link errors, a failed save), the
@@ -51,7 +73,8 @@ struct TJobSinks {
 
 // Runs one job to its end on the calling thread. A save goes through the safe save (the file
 // there is replaced only by a complete one) and tells every failure; a load tells nothing, its
-// caller reports it. A code that names no job ends at once with No.
+// caller reports it. What the job tells goes into the context's outcome as well as to the
+// message sink. A code that names no job ends at once with No.
 TJobResult ExecuteJob(int code, TJobContext &context, const TJobSinks &sinks);
 
 // Runs jobs for the editor: the progress window in the program, a plain call in tests.

@@ -7,11 +7,13 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QThread>
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 TfmStatus *OpenProgressWindow = nullptr;
 
@@ -40,6 +42,7 @@ TfmStatus::TfmStatus(QWidget *owner)
     FUi->setupUi(this);
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(size());
+    connect(FUi->btCancel, &QPushButton::clicked, this, &TfmStatus::CancelJob);
 }
 
 TfmStatus::~TfmStatus()
@@ -58,6 +61,10 @@ TJobResult TfmStatus::Run(TJobContext &context, TJobSinks sinks)
     show();
     raise();
 
+    // Only a link job can stop half-way; a file job is short and all or nothing.
+    FUi->btCancel->setVisible(Mode < JobSaveFile);
+    FUi->btCancel->setEnabled(true);
+    FCancelRequest = context.CancelRequest;
     TJobResult result = TJobResult::No;
     QEventLoop loop;
     const std::unique_ptr<QThread> worker(
@@ -68,6 +75,7 @@ TJobResult TfmStatus::Run(TJobContext &context, TJobSinks sinks)
     loop.exec();
     worker->wait();
     FRunning = false;
+    FCancelRequest.reset();
 
     OpenProgressWindow = nullptr;
     hide();
@@ -100,7 +108,20 @@ void TfmStatus::closeEvent(QCloseEvent *event)
         QWidget::closeEvent(event);
 }
 
-void TfmStatus::keyPressEvent(QKeyEvent *event) { event->accept(); }
+void TfmStatus::CancelJob()
+{
+    if (!FCancelRequest || !FUi->btCancel->isVisible())
+        return;
+    *FCancelRequest = true;
+    FUi->btCancel->setEnabled(false);
+}
+
+void TfmStatus::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        CancelJob();
+    event->accept();
+}
 
 void TOpenProgress::ProgressMax(int count)
 {
@@ -121,8 +142,15 @@ void TOpenProgress::ProgressFull()
 
 TJobResult TStatusRunner::Run(int code, TJobContext &context)
 {
-    TGuiMessages messages(FBoxes);
+    // The job's messages wait in its outcome for its caller; a question it has is asked at
+    // once, on the GUI thread.
+    TQuestion *asked = context.RestoreQuestion;
+    std::optional<TGuiQuestion> question;
+    if (asked)
+        context.RestoreQuestion = &question.emplace(*asked);
     TfmStatus window(FOwner);
     window.Mode = code;
-    return window.Run(context, TJobSinks{&FLog, &messages, nullptr});
+    const TJobResult result = window.Run(context, TJobSinks{&FLog, nullptr, nullptr});
+    context.RestoreQuestion = asked;
+    return result;
 }

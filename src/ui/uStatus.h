@@ -5,17 +5,18 @@
 
 #include <QWidget>
 
+#include <atomic>
 #include <memory>
 
 namespace Ui {
 class TfmStatus;
 }
-class TMessageBoxes;
 
 // The progress window: a small frameless modal window with one progress bar, open while one
 // long job runs. The job runs on a worker thread while the window's own event loop keeps the
-// program painting and serves the job's calls into the GUI thread; Escape and close requests
-// are refused until the job has ended.
+// program painting and serves the job's calls into the GUI thread; close requests are refused
+// until the job has ended. A link job can be stopped with "Отмена" (or Escape): it stops at its
+// next exchange, leaving the module as a failed job does.
 class TfmStatus : public QWidget {
     Q_OBJECT
 public:
@@ -44,10 +45,12 @@ protected:
 
 private:
     void PlaceOverOwner();
+    void CancelJob();
 
     std::unique_ptr<Ui::TfmStatus> FUi;
     QWidget *FOwner;
     bool FRunning = false;
+    std::shared_ptr<std::atomic<bool>> FCancelRequest;
 };
 
 // The progress window that is open, or null; set while a window runs its job.
@@ -64,17 +67,13 @@ public:
 };
 
 // Runs every job of the editor in a progress window: its log lines go to log, its messages to
-// message boxes shown on the GUI thread.
+// its outcome, for the caller to show.
 class TStatusRunner : public TJobRunner {
 public:
-    TStatusRunner(TLogSink &log, TMessageBoxes &boxes, QWidget *owner)
-        : FLog(log), FBoxes(boxes), FOwner(owner)
-    {
-    }
+    TStatusRunner(TLogSink &log, QWidget *owner) : FLog(log), FOwner(owner) {}
     TJobResult Run(int code, TJobContext &context) override;
 
 private:
     TLogSink &FLog;
-    TMessageBoxes &FBoxes;
     QWidget *FOwner;
 };

@@ -109,6 +109,24 @@ TEST_F(Cli, ReadDumpWriteAndClockAgainstSimulators)
     const TRun clock = RunCli({QStringLiteral("clock"), QStringLiteral("--udp"), b.Address()});
     EXPECT_EQ(clock.Exit, 0) << clock.Err.toStdString();
     EXPECT_TRUE(b.WaitFor("clock: "));
+
+    // A module that refuses a user record once: the write fails after the erase, and the
+    // backup is written back, so that the module holds what it held before.
+    WriteText(Ini, QStringLiteral("[Backup]\nFolder=") + File("backups") + u'\n');
+    TSimProcess c({QStringLiteral("--refuse-once"), QStringLiteral("0x44")});
+    ASSERT_TRUE(c.Started);
+    const TRun failed =
+        RunCli({QStringLiteral("write"), File("empty.cfg"), QStringLiteral("--udp"), c.Address()});
+    EXPECT_EQ(failed.Exit, 1);
+    EXPECT_TRUE(failed.Err.contains(
+        QStringLiteral("Модуль восстановлен из резервной копии, сделанной перед записью.")))
+        << failed.Err.toStdString();
+    const QString kept =
+        failed.Out.section(QStringLiteral("Резервная копия конфигурации модуля: "), 1).trimmed();
+    EXPECT_EQ(RunCli({QStringLiteral("diff"), kept, QStringLiteral("--udp"), c.Address(),
+                      QStringLiteral("--password"), QStringLiteral("8522")})
+                  .Exit,
+              0);
 }
 
 // Two jobs on one UDP port of this computer would take each other's replies: the second ends at

@@ -59,6 +59,7 @@ def session(app):
     answer(app, "Вы действительно хотите изменить настройки?", "Да")
     press(find(catalogue, "push button", "Записать"))
     answer(app, "Записать конфигурацию?", "Да")
+    answer(app, "Конфигурация записана", None)
     until(lambda: True if os.path.exists(os.path.join(WORK, "second.cfg")) else None,
           "the second module saved")
     focus(find(catalogue, "tree", "Конфигурации"))

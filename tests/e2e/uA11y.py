@@ -119,13 +119,16 @@ def select_row(table, text, column=None, add=False):
 
 
 def answer(app, text, button):
-    """Answers the message box whose text begins with text (any box when text is None)."""
+    """Answers the message box whose text begins with text (any box when text is None), and
+    waits for it to close, so that the next keys reach the window under it."""
     box = until(lambda: next((n for n in walk(app) if n.getRoleName() in ("alert", "dialog")
                               and n.getState().contains(pyatspi.STATE_SHOWING)
                               and (text is None or any(l.name.startswith(text) for l in walk(n)))),
                              None),
                 f"message {text!r}")
     press(find(box, "push button", button))
+    until(lambda: None if box.getState().contains(pyatspi.STATE_SHOWING) else True,
+          f"message {text!r} to close")
 
 
 def dump(node, depth=0):

@@ -112,7 +112,8 @@ TEST_F(Catalogue, AFailedReadSavesNothingAnUnloadableFileIsNotWritten)
     const QByteArray saved = ReadText(file).toLatin1();
     Boxes.Answers = {true};
     catalogue.BitBtn6Click();
-    EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Не удалось загрузить конфигурацию"));
+    EXPECT_EQ(Boxes.Shown.last(),
+              QStringLiteral("Не удалось загрузить конфигурацию\nПотеря связи с устройством!"));
     EXPECT_EQ(ReadText(file).toLatin1(), saved);
 
     QFile::remove(file);

@@ -97,19 +97,9 @@ TEST_F(Editor, ShowsAConfigurationFile)
 }
 
 // An empty list shows no pane of a former selection.
-TEST_F(Editor, AnEmptyListShowsABlankPane)
-{
-    TConfig bare;
-    Window.FileName = Dir.filePath(QStringLiteral("bare.cfg"));
-    ASSERT_TRUE(SaveSite(bare, Window.FileName));
-    ASSERT_TRUE(Window.StartUp());
-    Tab(1);
-    EXPECT_EQ(List("lvPart")->topLevelItemCount(), 0);
-    EXPECT_EQ(Page(), QStringLiteral("tsEmpty"));
-}
-
-// A file that does not load: the message, and the window closes without a question.
-TEST_F(Editor, AFailedStartUpClosesWithoutAQuestion)
+// A file that does not load: the message, and the window closes without a question; a window
+// that did start asks once before it closes.
+TEST_F(Editor, ClosingAsksOnlyAfterAStart)
 {
     Window.FileName = Dir.filePath(QStringLiteral("missing.cfg"));
     Window.show();
@@ -117,10 +107,7 @@ TEST_F(Editor, AFailedStartUpClosesWithoutAQuestion)
     EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral("Не удалось загрузить конфигурацию")});
     EXPECT_TRUE(Window.close());
     EXPECT_TRUE(Boxes.Asked.isEmpty());
-}
 
-TEST_F(Editor, ClosingAsksOnce)
-{
     Window.FileName = SiteFile(Dir);
     ASSERT_TRUE(Window.StartUp());
     Window.show();
@@ -174,12 +161,33 @@ TEST_F(Editor, RealTimeEndsWhenThePasswordIsKept)
                                         QStringLiteral("Не удалось загрузить конфигурацию")}));
 }
 
-TEST_F(Editor, RealTimeWithoutAModuleFails)
+// A start that cannot succeed ends with one box that says why, and asks for no password: no
+// module at all, or a module that has the administrator logged in already.
+TEST_F(Editor, RealTimeStartFailuresAskNoPassword)
 {
     Window.LinkSettings = {1, {}, 57600, QStringLiteral("127.0.0.2"), FreeUdpPort()};
     Window.Timings.Attempts = 2;
     EXPECT_FALSE(Window.StartUp());
     EXPECT_TRUE(Window.CloseRequested);
-    EXPECT_EQ(Boxes.Shown, (QStringList{QStringLiteral("Потеря связи с устройством!"),
-                                        QStringLiteral("Не удалось загрузить конфигурацию")}));
+    EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral("Не удалось загрузить конфигурацию\n"
+                                                      "Потеря связи с устройством!")});
+
+    TLinkRig module;
+    module.Faults.LoginStatus = 2;
+    const QString file = Dir.filePath(QStringLiteral("known.cfg"));
+    ASSERT_TRUE(SaveSite(module.Site, file));
+    ASSERT_TRUE(SaveCatalog(Window.IniPath, {{QStringLiteral("known"), {}, file}}, Boxes));
+    ASSERT_TRUE(module.Start());
+    Window.LinkSettings = module.Port.Link;
+    int asked = 0;
+    const QPointer<QTimer> poll = WhenModal<TfmTuningAccess>([&asked](TfmTuningAccess &dialog) {
+        ++asked;
+        dialog.reject();
+    });
+    Boxes.Shown.clear();
+    EXPECT_FALSE(Window.StartUp());
+    EXPECT_EQ(asked, 0);
+    delete poll;
+    EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral("Не удалось загрузить конфигурацию\n"
+                                                      "Пользователь в системе")});
 }

@@ -1,32 +1,37 @@
 // The editor's commands: in configuration mode the model alone changes; in real-time mode each
-// accepted change reaches the module at once, and a change the module refuses is undone or read
-// back, so that the editor and the module always agree.
+// accepted change reaches the module at once, and a change that fails leaves the editor showing
+// what the module holds (put back, read back, or marked as out of step).
 
 #include "storage/uBackup.h"
 #include "storage/uDB.h"
 #include "support/uSampleConfigs.h"
 #include "uUiTestSupport.h"
+#include "ui/uAddShlf.h"
+#include "ui/uCreateDev.h"
 #include "ui/uTuningDev.h"
+#include "ui/uTuningIndic.h"
 #include "ui/uTuningPart.h"
 #include "ui/uTuningRelay.h"
 #include "ui/uTuningSMS.h"
+#include "ui/uTuningShlf.h"
 #include "ui/uTuningUser.h"
 
 #include <QMessageBox>
+#include <QPlainTextEdit>
 
 namespace {
 
-struct Commands : TEditorTest {
+// The editor on the demo site: from a file, or from a simulated module.
+struct TSession : TEditorSession {
     TLinkRig Module;
 
-    // The demo site from a file (configuration mode).
     void OpenFile()
     {
         Window.FileName = Dir.filePath(QStringLiteral("site.cfg"));
         ASSERT_TRUE(SaveSite(Module.Site, Window.FileName));
         ASSERT_TRUE(Window.StartUp());
     }
-    // The demo site from the simulated module (real-time mode); the catalogue knows its password.
+    // Real-time mode; the catalogue knows the module's password.
     void OpenModule()
     {
         const QString file = Dir.filePath(QStringLiteral("known.cfg"));
@@ -41,20 +46,39 @@ struct Commands : TEditorTest {
     {
         return ConfigDifferences(Module.Site, *Window.Config, TCompare::Settings);
     }
+    QTreeWidget *List(const char *name) const { return Child<QTreeWidget>(Window, name); }
     void Select(const char *list, int number) const
     {
-        QTreeWidget *l = Child<QTreeWidget>(Window, list);
+        QTreeWidget *l = List(list);
         for (int i = 0; i < l->topLevelItemCount(); ++i)
             if (l->topLevelItem(i)->text(0).trimmed().toInt() == number)
                 return l->setCurrentItem(l->topLevelItem(i));
         ADD_FAILURE() << "no row " << number;
     }
+    // The number of the selected row of the active list.
+    QString Selected() const
+    {
+        const char *names[] = {"lvDev", "lvPart", "lvUser"};
+        const QTreeWidgetItem *row =
+            List(names[Child<QTabWidget>(Window, "pcObj")->currentIndex()])->currentItem();
+        return row ? row->text(0).trimmed() : QString();
+    }
+    // The delay of one of the module's relays, its row being selected.
+    void EditRelayDelay(int relay, int delay)
+    {
+        ConfirmModal<TfmTuningRelay>(
+            Boxes, [delay](auto &dialog) { Child<QSpinBox>(dialog, "sedDelay")->setValue(delay); });
+        Window.EditRelay(relay);
+    }
 };
+
+struct Commands : testing::Test, TSession {};
 
 } // namespace
 
 // The delete command acts on the active tab's objects, only on Yes (Escape in a real box answers
-// No); neither the administrator nor the module, found by its address whatever its row, goes.
+// No); neither the administrator nor the module, found by its address whatever its row, goes,
+// and a loop goes only on Yes.
 TEST_F(Commands, DeleteFollowsTheTabAndSparesTheAdministratorAndTheModule)
 {
     OpenFile();
@@ -73,6 +97,13 @@ TEST_F(Commands, DeleteFollowsTheTabAndSparesTheAdministratorAndTheModule)
     Boxes.Answers = {true};
     Window.DeleteCmd();
     EXPECT_NE(Window.Config->User(111), nullptr);
+
+    Tab(1);
+    Select("lvPart", 1);
+    List("lvPartShlf")->setCurrentItem(List("lvPartShlf")->topLevelItem(0));
+    Boxes.Answers = {false};
+    Window.RemovePartLoop();
+    EXPECT_EQ(Window.Config->Device(2)->AsVEKT()->Loop(1)->Part, 1);
 
     Tab(0);
     Select("lvDev", 1);
@@ -104,8 +135,9 @@ TEST_F(Commands, RenumberingAPartitionCarriesItsReferences)
     EXPECT_EQ(Child<QTreeWidget>(Window, "lvPartShlf")->topLevelItemCount(), 1);
 }
 
-// "Save as" asks about the name really written; a failed read leaves the model and says so; a
-// failed write says so.
+// "Save as" asks about the name really written. Without a module a read fails with one box that
+// says why; a whole write goes on only after Yes to its question, then Yes to writing without a
+// backup, and fails with one box.
 TEST_F(Commands, SaveAsReadAndWriteFailures)
 {
     OpenFile();
@@ -123,19 +155,30 @@ TEST_F(Commands, SaveAsReadAndWriteFailures)
 
     Window.LinkSettings = {1, {}, 57600, QStringLiteral("127.0.0.2"), FreeUdpPort()};
     Window.Timings.Attempts = 1;
+    const QString lost = QStringLiteral("Потеря связи с устройством!");
     Boxes.Answers = {true};
     EXPECT_FALSE(Window.ReadCfg());
     EXPECT_EQ(Window.Config->DeviceCount(), 6);
-    EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Не удалось загрузить конфигурацию"));
-    Boxes.Answers = {true, true}; // without a backup, then the write itself
+    EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Не удалось загрузить конфигурацию\n") + lost);
+
+    const auto log = [this] { return Window.Log().toPlainText(); };
+    const qsizetype before = log().size();
+    Boxes.Answers = {false};
     EXPECT_FALSE(Window.WriteCfg());
-    EXPECT_TRUE(Boxes.Asked[Boxes.Asked.size() - 2].endsWith(
-        QStringLiteral("Записать без резервной копии?")));
-    EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Ошибка записи"));
+    EXPECT_EQ(log().size(), before); // nothing was read
+    Boxes.Answers = {true, false};
+    EXPECT_FALSE(Window.WriteCfg());
+    EXPECT_EQ(Boxes.Asked.last(),
+              QStringLiteral("Не удалось сохранить резервную копию конфигурации модуля (") + lost +
+                  QStringLiteral("). Записать без резервной копии?"));
+    EXPECT_FALSE(log().contains(QStringLiteral("Запись конфигурации...")));
+    Boxes.Answers = {true, true};
+    EXPECT_FALSE(Window.WriteCfg());
+    EXPECT_EQ(Boxes.Shown.last(),
+              QStringLiteral("Ошибка записи\n") + lost + QStringLiteral("\nМодуль не изменился."));
 }
 
 // A session of changes in real-time mode: after each the module holds what the editor shows.
-// (Adding a device and a user, deleting one and the clock are walked end to end.)
 TEST_F(Commands, RealTimeSessionKeepsTheModuleInStep)
 {
     OpenModule();
@@ -143,12 +186,8 @@ TEST_F(Commands, RealTimeSessionKeepsTheModuleInStep)
 
     // A relay of the module, a partition's delay and an SMS record.
     Select("lvDev", 1);
-    ConfirmModal<TfmTuningRelay>(Boxes, [](auto &dialog) {
-        Box(dialog, "cbMode")->setCurrentIndex(1);
-        Pick(Box(dialog, "cbPart"), QStringLiteral("2"));
-    });
-    Window.EditRelay(3);
-    EXPECT_EQ(Module.Site.Device(1)->AsRelayDev()->Relay(3)->Device, 2);
+    EditRelayDelay(1, 80);
+    EXPECT_EQ(Module.Site.Device(1)->AsRelayDev()->Relay(1)->Delay, 80);
     Tab(1);
     Select("lvPart", 2);
     ConfirmModal<TfmTuningPart>(
@@ -160,61 +199,217 @@ TEST_F(Commands, RealTimeSessionKeepsTheModuleInStep)
     });
     Window.EditSMS(2);
     EXPECT_EQ(Module.Site.Part(2)->SMS(3)->Phone, QStringLiteral("79990001122"));
+
+    // A loop bound to a partition goes alone, whatever else was marked before.
+    Window.Config->Part(2)->SMS(1)->Phone = QStringLiteral("70000000000");
+    Window.Config->Part(2)->SMS(1)->Changed = true;
+    WhenModal<TfmAddShlf>([](TfmAddShlf &dialog) {
+        auto *loops = Child<QTreeWidget>(dialog, "lvShlf");
+        loops->findItems(QStringLiteral("3/7"), Qt::MatchExactly, 1).first()->setSelected(true);
+        PressOk(dialog);
+    });
+    Window.AddLoopsToPart();
+    EXPECT_EQ(Module.Site.Device(3)->AsVEKT()->Loop(7)->Part, 2);
+    EXPECT_EQ(Module.Site.Part(2)->SMS(1)->Phone, QStringLiteral("79007654321"));
+    Window.Config->Part(2)->SMS(1)->Phone = QStringLiteral("79007654321");
     EXPECT_EQ(Disagreements(), QStringList());
 
-    // Taking the loop that an "АСПТ" relay watches out of its partition writes the relay too.
+    // The panel an "АСПТ" relay watches moves: the relay follows it on the module, and the keys
+    // typed in the editor survive the read that follows the move.
+    Window.Config->Device(2)->KeyDB = QStringLiteral("777001");
+    Window.Config->Part(3)->KeyDB = QStringLiteral("777003");
+    Tab(0);
+    Select("lvDev", 2);
+    ConfirmModal<TfmTuningDev>(
+        Boxes, [](auto &dialog) { Pick(Box(dialog, "cbAddr"), QStringLiteral("30")); });
+    Window.UpdateCmd();
+    EXPECT_EQ(Module.Site.Device(1)->AsRelayDev()->Relay(2)->Device, 30);
+    ASSERT_NE(Window.Config->Device(30), nullptr);
+    EXPECT_EQ(Window.Config->Device(30)->KeyDB, QStringLiteral("777001"));
+    EXPECT_EQ(Window.Config->Part(3)->KeyDB, QStringLiteral("777003"));
+    EXPECT_EQ(Disagreements(), QStringList());
+
+    // Taking the loop that relay watches out of its partition writes the relay too.
+    Tab(1);
     Select("lvPart", 1);
-    QTreeWidget *loops = Child<QTreeWidget>(Window, "lvPartShlf");
-    loops->setCurrentItem(loops->topLevelItem(2)); // 2/3
+    QTreeWidget *loops = List("lvPartShlf");
+    loops->setCurrentItem(loops->topLevelItem(2)); // 30/3
     Boxes.Answers = {true};
     Window.RemovePartLoop();
-    EXPECT_EQ(Module.Site.Device(2)->AsVEKT()->Loop(3)->Part, 0);
+    EXPECT_EQ(Module.Site.Device(30)->AsVEKT()->Loop(3)->Part, 0);
     EXPECT_EQ(Module.Site.Device(1)->AsRelayDev()->Relay(2)->Mode, 0);
-    EXPECT_EQ(Disagreements(), QStringList());
 
-    EXPECT_FALSE(Boxes.Shown.contains(QStringLiteral("Ошибка записи")));
+    // A user who loses the first partition holds no second one, on the wire or in the editor.
+    Select("lvPart", 1);
+    Boxes.Answers = {true};
+    Window.DeleteCmd();
+    EXPECT_EQ(Window.Config->User(1)->Part2, 0u);
+    EXPECT_EQ(Disagreements(), QStringList());
+    EXPECT_FALSE(Boxes.Shown.join(u'\n').contains(QStringLiteral("Ошибка записи")));
 }
 
-// A change the module refuses is taken back; one it took in part is read back from it.
-TEST_F(Commands, RefusedWritesAreUndone)
+// A change the module refuses leaves it as it was (an output it had deleted is put back) and
+// the editor showing what it holds, with the same row selected, after one box.
+TEST(RealTimeRefusals, LeaveTheModuleAsItWasAndTheEditorInStep)
 {
-    Module.Faults.RefuseCodes = {0x44, 0x47};
+    struct TCase {
+        const char *What;
+        std::uint8_t Code;
+        int Tab;
+        int Row;
+        std::function<void(TSession &)> Change;
+    };
+    const TCase cases[] = {
+        {"relay", 0x43, 0, 1, [](TSession &s) { s.EditRelayDelay(1, 80); }},
+        {"loop", 0x41, 0, 2,
+         [](TSession &s) {
+             ConfirmModal<TfmTuningShlf>(
+                 s.Boxes, [](auto &dialog) { Child<QSpinBox>(dialog, "sedDelay")->setValue(50); });
+             s.Window.EditLoopOfPanel(0);
+         }},
+        {"indicator", 0x42, 0, 6,
+         [](TSession &s) {
+             ConfirmModal<TfmTuningIndic>(
+                 s.Boxes, [](auto &dialog) { Pick(Box(dialog, "cbPart"), QStringLiteral("2")); });
+             s.Window.EditIndicator(0);
+         }},
+        {"keypad", 0x46, 0, 4,
+         [](TSession &s) {
+             ConfirmModal<TfmTuningDev>(
+                 s.Boxes, [](auto &dialog) { Pick(Box(dialog, "cbPart"), QStringLiteral("2")); });
+             s.Window.UpdateCmd();
+         }},
+        {"new device", 0x46, 0, 3,
+         [](TSession &s) {
+             WhenModal<TfmCreateDev>([&s](TfmCreateDev &kinds) {
+                 ConfirmModal<TfmTuningDev>(s.Boxes, [](auto &dialog) {
+                     Edit(dialog, "edID")->setText(QStringLiteral("0020FF78CA01"));
+                 });
+                 kinds.accept();
+             });
+             s.Window.AddCmd();
+         }},
+        {"SMS", 0x4A, 1, 2,
+         [](TSession &s) {
+             ConfirmModal<TfmTuningSMS>(s.Boxes, [](auto &dialog) {
+                 Edit(dialog, "edPhone")->setText(QStringLiteral("79990001122"));
+             });
+             s.Window.EditSMS(2);
+         }},
+        {"user", 0x44, 2, 1,
+         [](TSession &s) {
+             ConfirmModal<TfmTuningUser>(s.Boxes, [](auto &dialog) {
+                 Edit(dialog, "edPwd1")->setText(QStringLiteral("9999"));
+             });
+             s.Window.UpdateCmd();
+         }},
+        {"new user", 0x44, 2, 2,
+         [](TSession &s) {
+             ConfirmModal<TfmTuningUser>(s.Boxes, [](auto &) {});
+             s.Window.AddCmd();
+         }},
+        {"deleted user", 0x32, 2, 3,
+         [](TSession &s) {
+             s.Boxes.Answers = {true};
+             s.Window.DeleteCmd();
+         }},
+    };
+    const char *lists[] = {"lvDev", "lvPart", "lvUser"};
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.What);
+        TSession s;
+        s.Module.Faults.RefuseOnce = {c.Code};
+        s.OpenModule();
+        const std::unique_ptr<TConfig> site = s.Module.Site.Clone();
+        s.Tab(c.Tab);
+        s.Select(lists[c.Tab], c.Row);
+        c.Change(s);
+        ASSERT_FALSE(s.Boxes.Shown.isEmpty());
+        EXPECT_TRUE(s.Boxes.Shown.last().startsWith(QStringLiteral("Ошибка записи\n")));
+        EXPECT_EQ(ConfigDifferences(*site, s.Module.Site, TCompare::Settings), QStringList());
+        EXPECT_EQ(s.Disagreements(), QStringList());
+        EXPECT_EQ(s.Selected(), QString::number(c.Row));
+    }
+}
+
+// A module that refuses a relay's record for good has lost the relay once it deleted it: the
+// editor shows that, and the box says so plainly.
+TEST_F(Commands, AnOutputThatCannotBePutBackIsShownAsTheModuleHoldsIt)
+{
+    Module.Faults.RefuseCodes = {0x43};
     OpenModule();
+    Select("lvDev", 1);
+    EditRelayDelay(1, 80);
+    EXPECT_EQ(Module.Site.Device(1)->AsRelayDev()->Relay(1)->Mode, 0);
+    EXPECT_EQ(Disagreements(), QStringList());
+    EXPECT_EQ(Boxes.Shown.last(),
+              QStringLiteral("Ошибка записи\nРеле №1 (СА: 1): новые настройки модуль не принял, а "
+                             "прежние вернуть в него не удалось\nМодуль принял изменение "
+                             "частично; конфигурация считана из модуля заново."));
+}
+
+// A link lost between an output's delete and its new record leaves the editor marked as out of
+// step after one box: changes are refused, a save asks first, and a read puts it back in step.
+TEST_F(Commands, ALinkLostMidChangeMarksTheEditorOutOfStep)
+{
+    OpenModule();
+    Window.Timings.Attempts = 3;
+    Module.Core->FallSilentAfter(10); // link check, identification, login, the relay's delete
+    Boxes.Shown.clear();
+    Select("lvDev", 1);
+    EditRelayDelay(1, 80);
+    EXPECT_TRUE(Window.OutOfStep);
+    EXPECT_TRUE(Window.windowTitle().endsWith(QStringLiteral("не совпадает с модулем")));
+    ASSERT_EQ(Boxes.Shown.size(), 1);
+    EXPECT_TRUE(
+        Boxes.Shown[0].startsWith(QStringLiteral("Ошибка записи\nПотеря связи с устройством!\n")));
+
     Tab(2);
-    Select("lvUser", 1);
-    ConfirmModal<TfmTuningUser>(
-        Boxes, [](auto &dialog) { Edit(dialog, "edPwd1")->setText(QStringLiteral("9999")); });
-    Window.UpdateCmd();
-    EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Ошибка записи"));
-    EXPECT_EQ(Window.Config->User(1)->Pswrd1, QStringLiteral("1234"));
+    Select("lvUser", 3);
+    Boxes.Asked.clear();
+    Window.DeleteCmd();
+    EXPECT_TRUE(Boxes.Asked.isEmpty());
+    EXPECT_NE(Window.Config->User(3), nullptr);
+    Window.ChooseSaveFile = [this] { return Dir.filePath(QStringLiteral("edited.cfg")); };
+    Boxes.Answers = {false};
+    EXPECT_FALSE(Window.Save());
+    EXPECT_FALSE(QFile::exists(Dir.filePath(QStringLiteral("edited.cfg"))));
 
-    // The keypad on another partition at a new address: its record goes, the move is refused.
-    Tab(0);
-    Select("lvDev", 4);
-    ConfirmModal<TfmTuningDev>(Boxes, [](auto &dialog) {
-        Pick(Box(dialog, "cbAddr"), QStringLiteral("20"));
-        Pick(Box(dialog, "cbPart"), QStringLiteral("2"));
-    });
-    Window.UpdateCmd();
-    EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Ошибка записи"));
-    ASSERT_NE(Window.Config->Device(4), nullptr);
-    EXPECT_EQ(Window.Config->Device(4)->AsKP()->Part, 2);
+    // The module answers again.
+    Module.Server->Stop();
+    ASSERT_TRUE(Module.Start());
+    Boxes.Answers = {true};
+    EXPECT_TRUE(Window.ReadCfg());
+    EXPECT_FALSE(Window.OutOfStep);
     EXPECT_EQ(Disagreements(), QStringList());
 }
 
-// A whole write first keeps what the module held as a backup, and its question counts the
-// differences; the site's report saves as HTML or PDF.
-TEST_F(Commands, WriteKeepsABackupAndCountsTheChanges)
+// A whole write asks first, then keeps a backup and logs how much it changes. Refused half-way,
+// it offers to write the backup back, and the module ends as it was; a write that succeeds says
+// so. The site's report saves as HTML or PDF.
+TEST_F(Commands, WholeWriteKeepsABackupAndRestoresItOnFailure)
 {
+    Module.Faults.RefuseOnce = {0x44};
     OpenModule();
+    const std::unique_ptr<TConfig> site = Module.Site.Clone();
     Window.Config->User(3)->Pswrd1 = QStringLiteral("9999");
+    Boxes.Answers = {true, true};
+    EXPECT_FALSE(Window.WriteCfg());
+    EXPECT_EQ(Boxes.Asked.first(), QStringLiteral("Записать конфигурацию?"));
+    EXPECT_TRUE(Boxes.Asked.last().startsWith(QStringLiteral("Запись не удалась")));
+    EXPECT_TRUE(Boxes.Shown.last().endsWith(
+        QStringLiteral("Модуль восстановлен из резервной копии, сделанной перед записью.")));
+    EXPECT_EQ(ConfigDifferences(*site, Module.Site, TCompare::Settings), QStringList());
+    EXPECT_TRUE(Window.Log().toPlainText().contains(
+        QStringLiteral("Отличий от конфигурации модуля: 1\n  Пользователь №3: ")));
+
     Boxes.Answers = {true};
     ASSERT_TRUE(Window.WriteCfg());
-    EXPECT_TRUE(Boxes.Asked.last().endsWith(QStringLiteral("Отличий от конфигурации модуля: 1")));
+    EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Конфигурация записана"));
     EXPECT_EQ(Module.Site.User(3)->Pswrd1, QStringLiteral("9999"));
     const QStringList backups =
         ListBackups(LoadBackupSettings(Window.IniPath), Module.Site.Device(1)->ID);
-    ASSERT_EQ(backups.size(), 1);
+    ASSERT_EQ(backups.size(), 2);
     TConfig before;
     TDBConfig db(&before, nullptr);
     ASSERT_TRUE(db.Connect(backups[0]) && db.LoadConfig());

@@ -173,7 +173,7 @@ TEST_F(ObjectDialogs, UserPartitions)
 
 class AddLoops : public ObjectDialogs {
 protected:
-    std::unique_ptr<TfmAddShlf> Open(bool realTime, std::function<bool()> write = {})
+    std::unique_ptr<TfmAddShlf> Open(bool realTime, TfmAddShlf::TWriteChange write = {})
     {
         auto dialog = std::make_unique<TfmAddShlf>(Config, 9, realTime, std::move(write), Boxes);
         dialog->show();
@@ -211,33 +211,37 @@ TEST_F(AddLoops, DoubleClickedRowIsBoundNothingChosenIsRefused)
     EXPECT_EQ(Loop(2, 8).Part, 0);
 }
 
-// A loop the module did not take goes back whole, type included; the next one is still tried,
-// and with none taken the dialog ends as Cancel.
-TEST_F(AddLoops, RealTimeWriteFailureRestoresTheLoop)
+// In real-time mode each loop is bound and written alone, with the line to show should the write
+// fail; after a failure no further loop is tried, and with none taken the dialog ends as Cancel.
+TEST_F(AddLoops, RealTimeWritesEachLoopAloneAndStopsAtAFailure)
 {
-    QList<bool> results{false, true};
-    QStringList changedAtWrite;
-    const auto dialog = Open(true, [&] {
-        for (int n = 1; n <= 8; ++n)
-            if (Loop(2, n).Changed)
-                changedAtWrite << QString::number(n);
+    QList<bool> results{true, false};
+    QStringList written;
+    QString failure;
+    const auto write = [&](const std::function<void()> &change, const QString &line) {
+        Config.ClearFlags();
+        change();
+        for (const int a : {2, 4})
+            for (int n = 1; n <= 8; ++n)
+                if (Loop(a, n).Changed)
+                    written << QStringLiteral("%1/%2").arg(a).arg(n);
+        failure = line;
         return results.takeFirst();
-    });
-    Row(*dialog, QStringLiteral("2/7"))->setSelected(true);
-    Row(*dialog, QStringLiteral("2/8"))->setSelected(true);
+    };
+    const auto dialog = Open(true, write);
+    for (const char *pair : {"2/7", "2/8", "4/2"})
+        Row(*dialog, QString::fromLatin1(pair))->setSelected(true);
     PressOk(*dialog);
-    EXPECT_EQ(changedAtWrite, (QStringList{QStringLiteral("7"), QStringLiteral("8")}));
-    EXPECT_EQ(Boxes.Shown,
-              QStringList{QStringLiteral("Не удалось записать настройки шлейфа №7 СА: 2")});
-    EXPECT_EQ((std::tuple{Loop(2, 7).Part, Loop(2, 7).Type}), (std::tuple{0, 0}));
-    EXPECT_EQ((std::tuple{Loop(2, 8).Part, Loop(2, 8).Type}), (std::tuple{9, 2}));
+    EXPECT_EQ(written, (QStringList{QStringLiteral("2/7"), QStringLiteral("2/8")}));
+    EXPECT_EQ(failure, QStringLiteral("Не удалось записать настройки шлейфа №8 СА: 2"));
+    EXPECT_EQ(Loop(4, 2).Part, 0);
     EXPECT_TRUE(dialog->IsAccepted());
 
-    const auto refused = Open(true, [] { return false; });
-    Row(*refused, QStringLiteral("4/2"))->setSelected(true);
+    const auto refused =
+        Open(true, [](const std::function<void()> &, const QString &) { return false; });
+    Row(*refused, QStringLiteral("4/3"))->setSelected(true);
     PressOk(*refused);
     EXPECT_FALSE(refused->IsAccepted());
-    EXPECT_EQ(Loop(4, 2).Part, 0);
 }
 
 // ---- the loop dialog ----

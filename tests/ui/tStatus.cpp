@@ -1,24 +1,26 @@
 // The progress window: how each job ends, the save job's messages, and how the job reaches the
 // window while it runs.
 
+#include "support/uSampleConfigs.h"
 #include "uUiTestSupport.h"
 #include "ui/uGuiSinks.h"
 #include "ui/uStatus.h"
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QThread>
 
 namespace {
 
-// Remembers, for each message, whether it came on the GUI thread with the progress window
+// Remembers, for each question, whether it came on the GUI thread with the progress window
 // stepped aside.
 struct TWatchingBoxes : TScriptedBoxes {
-    QList<bool> ShownAside;
-    void ShowMessage(const QString &text) override
+    QList<bool> AskedAside;
+    bool AskYesNo(const QString &text, const QString &caption) override
     {
-        ShownAside << (QThread::currentThread() == qApp->thread() && OpenProgressWindow &&
+        AskedAside << (QThread::currentThread() == qApp->thread() && OpenProgressWindow &&
                        !OpenProgressWindow->isVisible());
-        TScriptedBoxes::ShowMessage(text);
+        return TScriptedBoxes::AskYesNo(text, caption);
     }
 };
 
@@ -27,7 +29,7 @@ struct Status : testing::Test {
     TWatchingBoxes Boxes;
     QPlainTextEdit Pane;
     TGuiLog Log{Pane};
-    TStatusRunner Runner{Log, Boxes, nullptr};
+    TStatusRunner Runner{Log, nullptr};
     TConfig Config;
     TJobContext Context;
 
@@ -50,8 +52,7 @@ struct Status : testing::Test {
 
 // Link jobs end with OK, No for a refused login, Cancel for a lost link; an unknown code ends
 // at once with No. The log reaches the pane while the job runs, the bar moves, the window
-// cannot be closed meanwhile, and a link error is shown on the GUI thread with the window
-// stepped aside.
+// cannot be closed meanwhile, and what the job tells waits in its outcome, each text once.
 TEST_F(Status, LinkJobsEndAsTheirResultSays)
 {
     TLinkRig module;
@@ -80,15 +81,57 @@ TEST_F(Status, LinkJobsEndAsTheirResultSays)
 
     Context.Access.Password = QStringLiteral("1");
     EXPECT_EQ(Run(JobReadCfg), TJobResult::No);
-    EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Ошибка ввода пароля"));
+    EXPECT_EQ(Context.Outcome.Messages, QStringList{QStringLiteral("Ошибка ввода пароля")});
+    EXPECT_EQ(Context.Outcome.LoginStatus, 0);
 
     Context.Link.Port = FreeUdpPort(); // nobody answers there
     Context.Timings.Attempts = 2;
     EXPECT_EQ(Run(JobReadCfg), TJobResult::Cancel);
-    EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Потеря связи с устройством!"));
-    EXPECT_EQ(Boxes.ShownAside, QList<bool>(Boxes.Shown.size(), true));
+    EXPECT_EQ(Context.Outcome.Messages, QStringList{QStringLiteral("Потеря связи с устройством!")});
+    EXPECT_TRUE(Context.Outcome.LinkLost);
+    EXPECT_TRUE(Boxes.Shown.isEmpty());
 
     EXPECT_EQ(Run(4), TJobResult::No);
+}
+
+// "Отмена" stops a job that waits on a silent line at its next attempt: no lost link, no box.
+TEST_F(Status, CancelStopsALinkJob)
+{
+    Context.Link = {1, {}, 57600, QStringLiteral("127.0.0.2"), FreeUdpPort()};
+    Context.Timings.RetryPauseMs = 50; // fifteen attempts would take a second
+    WhenModal<TfmStatus>(
+        [](TfmStatus &window) { Child<QPushButton>(window, "btCancel")->click(); });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(Run(JobReadCfg), TJobResult::Cancel);
+    EXPECT_LT(clock.elapsed(), 700);
+    EXPECT_TRUE(Context.Outcome.Cancelled);
+    EXPECT_FALSE(Context.Outcome.LinkLost);
+    EXPECT_TRUE(Context.Outcome.Messages.isEmpty());
+    EXPECT_TRUE(Pane.toPlainText().contains(QStringLiteral("Отменено пользователем")));
+}
+
+// A whole write refused half-way asks, with the window stepped aside, whether to write back what
+// the module held; Yes leaves the module as it was.
+TEST_F(Status, AFailedWholeWriteOffersTheRestore)
+{
+    TLinkRig module;
+    module.Faults.RefuseOnce = {0x44};
+    ASSERT_TRUE(module.Start());
+    Context.Link = module.Port.Link;
+    Context.Access.Password = QStringLiteral("8522");
+    const std::unique_ptr<TConfig> before = module.Site.Clone();
+    FillDemoSite(Config);
+    Config.User(3)->Pswrd1 = QStringLiteral("4444");
+    Config.WriteAll = true;
+    Context.Previous = before.get();
+    Context.RestoreQuestion = &Boxes;
+    Boxes.Answers = {true};
+    EXPECT_EQ(Run(JobWriteCfg), TJobResult::Cancel);
+    EXPECT_EQ(Boxes.AskedAside, QList<bool>{true});
+    EXPECT_EQ(Context.Outcome.Restore, TRestore::Done);
+    module.Server->Stop();
+    EXPECT_EQ(ConfigDifferences(*before, module.Site, TCompare::Settings), QStringList());
 }
 
 // Load: OK, or No without a message. Save: OK, or No with the message of what failed.
@@ -102,29 +145,24 @@ TEST_F(Status, FileJobs)
     EXPECT_EQ(loaded.DeviceCount(), 6);
     Context.FileName = Dir.filePath(QStringLiteral("missing.cfg"));
     EXPECT_EQ(Run(JobLoadFile), TJobResult::No);
-    EXPECT_TRUE(Boxes.Shown.isEmpty());
+    EXPECT_TRUE(Context.Outcome.Messages.isEmpty());
 
     const QString file = Dir.filePath(QStringLiteral("site.cfg"));
     Context.FileName = file;
     Context.Config = &Config;
     SetAppDir(Dir.path());
-    EXPECT_EQ(Run(JobSaveFile), TJobResult::No); // no template beside the program
+    QStringList told;
+    const auto save = [&] {
+        EXPECT_EQ(Run(JobSaveFile), TJobResult::No);
+        told += Context.Outcome.Messages;
+    };
+    save(); // no template beside the program
     WriteText(Dir.filePath(QStringLiteral("config.md_")), QStringLiteral("not a database"));
-    EXPECT_EQ(Run(JobSaveFile), TJobResult::No);
+    save();
     Context.FileName = Dir.filePath(QStringLiteral("no/folder/site.cfg"));
-    EXPECT_EQ(Run(JobSaveFile), TJobResult::No);
+    save();
     InitAppDir();
-    EXPECT_EQ(Boxes.Shown,
-              (QStringList{QStringLiteral("Не удалось найти файл config.md_"),
-                           QStringLiteral("Не удалось открыть БД ") + file,
-                           QStringLiteral("Не удалось создать файл ") + Context.FileName}));
-}
-
-TEST(OpenProgress, WithoutAWindowNothingHappens)
-{
-    TOpenProgress progress;
-    progress.ProgressMax(5);
-    progress.ProgressStep();
-    progress.ProgressFull();
-    EXPECT_EQ(OpenProgressWindow, nullptr);
+    EXPECT_EQ(told, (QStringList{QStringLiteral("Не удалось найти файл config.md_"),
+                                 QStringLiteral("Не удалось открыть БД ") + file,
+                                 QStringLiteral("Не удалось создать файл ") + Context.FileName}));
 }

@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -29,8 +30,9 @@
 #include <tuple>
 
 // Acts on the next modal dialog of type D once it is up, from the event loop that its exec()
-// runs: the dialog is polled for, so no timer races the dialog's opening.
-template <typename D> void WhenModal(std::function<void(D &)> act)
+// runs: the dialog is polled for, so no timer races the dialog's opening. The poll ends itself
+// when it has acted; one for a dialog that must not open is the test's to delete.
+template <typename D> QPointer<QTimer> WhenModal(std::function<void(D &)> act)
 {
     auto *poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
@@ -41,6 +43,7 @@ template <typename D> void WhenModal(std::function<void(D &)> act)
         }
     });
     poll->start(5);
+    return poll;
 }
 
 // Message boxes that never show: questions take scripted answers.
@@ -110,12 +113,12 @@ inline bool SaveSite(TConfig &config, const QString &path)
 }
 
 // The editor window, its INI file in a folder of its own, the quick timings of the tests.
-struct TEditorTest : testing::Test {
+struct TEditorSession {
     QTemporaryDir Dir;
     TScriptedBoxes Boxes;
     TfmCfg Window{Boxes};
 
-    void SetUp() override
+    TEditorSession()
     {
         InitAppDir();
         Window.IniPath = Dir.filePath(QStringLiteral("lorim-config.ini"));
@@ -123,3 +126,5 @@ struct TEditorTest : testing::Test {
     }
     void Tab(int index) const { Child<QTabWidget>(Window, "pcObj")->setCurrentIndex(index); }
 };
+
+struct TEditorTest : testing::Test, TEditorSession {};
