@@ -108,6 +108,8 @@ TJobResult TfmCfg::RunQuietJob(int code, TConfig *config, TConfig *previous)
     const TJobResult result = Runner->Run(code, context);
     AccessPassword = context.Access;
     FJob = context.Outcome;
+    if (FJob.Cancelled)
+        FJob.Messages << QStringLiteral("Отменено пользователем");
     FLog.Flush();
     return result;
 }

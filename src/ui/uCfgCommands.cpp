@@ -220,6 +220,8 @@ bool TfmCfg::WriteOneChange(const std::function<void()> &change, const QStringLi
     return WriteChange(*before, failure);
 }
 
+// The read that settles a failed write does not ask "Считать конфигурацию?" as the command
+// does: the module is the truth, and the box that follows says it was read.
 QString TfmCfg::SettleFailedWrite(const TConfig &before)
 {
     QString settled;
