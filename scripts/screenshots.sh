@@ -50,3 +50,25 @@ sleep 0.3
 xdotool mousemove --window "$editor" 240 57 click 1
 shot "$(window 'Настройка доступа')" build/screenshots/access
 xdotool key Escape
+
+# A change the module cannot finish: the simulator falls silent once it has deleted relay 1 of
+# the module. One box says what happened, and the editor is marked as out of step.
+kill "$sim"
+wait "$sim" 2>/dev/null || true
+"$bin/lorim-sim" --udp "127.0.0.2:$port" --silent-after 10 > build/release/sim.out &
+sim=$!
+sleep 0.5
+xdotool windowfocus --sync "$editor"
+xdotool mousemove --window "$editor" 899 178 click 1 # relay 1: "Изменить"
+relay=$(window 'Настройка реле')
+eval "$(xdotool getwindowgeometry --shell "$relay")"
+xdotool mousemove "$((X + 220))" "$((Y + 107))" click --repeat 3 1 # the delay
+xdotool key ctrl+a
+xdotool type 80
+xdotool mousemove "$((X + 230))" "$((Y + 147))" click 1 # "ОК"
+xdotool windowfocus --sync "$(window 'Внимание')"
+xdotool key Return
+box=$(xdotool search --sync --onlyvisible --name '^ЛОРИМ$' | head -n 1)
+shot "$box" build/screenshots/write-error-link-lost
+xdotool key Return
+shot "$(window 'Конфигурирование ЛОРИМ — не совпадает с модулем')" build/screenshots/editor-out-of-step
