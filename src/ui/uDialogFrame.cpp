@@ -3,6 +3,7 @@
 #include "model/uNaming.h"
 #include "ui/uMessageBoxes.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLayout>
@@ -31,6 +32,7 @@ bool TDialogFrame::eventFilter(QObject *watched, QEvent *event)
         return QDialog::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent *>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        CommitTypedNumbers();
         OkClicked();
         return true;
     }
@@ -39,6 +41,14 @@ bool TDialogFrame::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+// A number box takes typed text when it loses the focus, which the ОК button's click brings
+// about and Enter does not: taken here, a typed value is corrected in view before OK reads it.
+void TDialogFrame::CommitTypedNumbers()
+{
+    for (QAbstractSpinBox *box : findChildren<QAbstractSpinBox *>())
+        box->interpretText();
 }
 
 void TDialogFrame::FinishEdit(bool changed, const std::function<void()> &store)

@@ -33,5 +33,7 @@ protected:
     TMessageBoxes &Boxes;
 
 private:
+    void CommitTypedNumbers();
+
     bool FAccepted = false;
 };

@@ -4,6 +4,7 @@
 #include "ui/uMessageBoxes.h"
 
 #include <QComboBox>
+#include <QRegularExpression>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -50,6 +51,11 @@ TDelaySpinBox::TDelaySpinBox(QWidget *parent) : QSpinBox(parent)
 
 QValidator::State TDelaySpinBox::validate(QString &text, int &pos) const
 {
+    // Three digits past the top stay in view until the box takes them as the top.
+    static const QRegularExpression threeDigits(
+        QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{1,3}")));
+    if (threeDigits.match(text).hasMatch() && text.toInt() > maximum())
+        return QValidator::Intermediate;
     const QValidator::State state = QSpinBox::validate(text, pos);
     if (state != QValidator::Acceptable)
         return state;

@@ -26,7 +26,8 @@ QString PaddedNumber(int n, int width = 3);
 bool TakeOfferedNumber(QComboBox *box, int &number, TMessageBoxes &boxes);
 
 // A delay in seconds as the module keeps it: 0 to 150 in tens. Typed text that is not a
-// multiple of 10 is taken down to one when the box is left.
+// multiple of 10 is taken down to one, and a number past 150 as 150, when the box is left or
+// the dialog's OK takes it.
 class TDelaySpinBox : public QSpinBox {
     Q_OBJECT
 public:

@@ -54,6 +54,40 @@ protected:
     TScriptedBoxes Boxes;
 };
 
+// A delay typed and taken with Enter counts as with the ОК button: one between the tens is
+// rounded in the box before the question, one past the top becomes the top.
+TEST_F(ObjectDialogs, TypedDelayIsTakenByEnterRoundedInView)
+{
+    TfmTuningPart part(Config, false, 3, *Config.Part(3), Boxes);
+    TfmTuningShlf loop(Config, Loop(2, 5), false, true, Boxes);
+    TfmTuningRelay relay(Config, *Relay(2), Boxes);
+    const struct {
+        TDialogFrame *dialog;
+        QString typed;
+        QString shown;
+        std::function<unsigned()> stored;
+    } cases[] = {
+        {&part, QStringLiteral("90"), QStringLiteral("90"),
+         [this] { return Config.Part(3)->Delay; }},
+        {&loop, QStringLiteral("45"), QStringLiteral("40"),
+         [this] { return Loop(2, 5).Delay + 0u; }},
+        {&relay, QStringLiteral("155"), QStringLiteral("150"),
+         [this] { return Relay(2)->Delay + 0u; }},
+    };
+    for (const auto &c : cases) {
+        c.dialog->show();
+        auto *delay = Child<QSpinBox>(*c.dialog, "sedDelay");
+        QTest::keyClick(delay, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(delay, c.typed);
+        Boxes.Answers = {true};
+        QTest::keyClick(delay, Qt::Key_Return);
+        EXPECT_TRUE(c.dialog->IsAccepted()) << c.typed.toStdString();
+        EXPECT_EQ(delay->text(), c.shown);
+        EXPECT_EQ(c.stored(), c.shown.toUInt());
+    }
+    EXPECT_EQ(Boxes.Asked.size(), 3);
+}
+
 // ---- the partition and user dialogs ----
 
 // In real time an existing partition or user keeps its number; otherwise the number box takes
