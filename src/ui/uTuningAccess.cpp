@@ -2,6 +2,7 @@
 
 #include "model/uNaming.h"
 #include "ui/uMessageBoxes.h"
+#include "ui/uUiUtil.h"
 #include "ui_uTuningAccess.h"
 
 #include <QRegularExpression>
@@ -26,6 +27,7 @@ TfmTuningAccess::TfmTuningAccess(const TOptnAccess &access, TMessageBoxes &boxes
     FUi->edPswrd->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,4}")), FUi->edPswrd));
     FUi->edPswrd->setText(FAccess.Password);
+    SelectAllOnFocus(FUi->edPswrd);
     FUi->edPswrd->setFocus();
     FUi->mmCode->setPlainText(ZeroKeyText());
     SetUpFrame();

@@ -15,12 +15,13 @@
 namespace {
 
 // A password box that takes at most the given number of decimal digits, pasted or dropped text
-// included.
+// included. The password shown (a new user's default) is replaced by one typed.
 void SetUpPassword(QLineEdit *edit, int digits, const QString &password)
 {
     edit->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(digits)), edit));
     edit->setText(password);
+    SelectAllOnFocus(edit);
 }
 
 bool SameSettings(const TUser &a, const TUser &b)

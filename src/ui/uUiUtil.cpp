@@ -4,10 +4,32 @@
 #include "ui/uMessageBoxes.h"
 
 #include <QComboBox>
+#include <QEvent>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QTreeWidget>
 
 #include <algorithm>
+
+namespace {
+
+class TSelectAllOnFocus : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // Queued, so that it comes after a mouse press that brought the focus has placed the
+        // caret.
+        if (event->type() == QEvent::FocusIn)
+            QMetaObject::invokeMethod(static_cast<QLineEdit *>(watched), &QLineEdit::selectAll,
+                                      Qt::QueuedConnection);
+        return false;
+    }
+};
+
+} // namespace
 
 void LockRedraw(QWidget *window, bool lock)
 {
@@ -41,6 +63,8 @@ bool TakeOfferedNumber(QComboBox *box, int &number, TMessageBoxes &boxes)
     box->setFocus();
     return false;
 }
+
+void SelectAllOnFocus(QLineEdit *edit) { edit->installEventFilter(new TSelectAllOnFocus(edit)); }
 
 TDelaySpinBox::TDelaySpinBox(QWidget *parent) : QSpinBox(parent)
 {

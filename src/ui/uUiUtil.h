@@ -4,6 +4,7 @@
 #include <QString>
 
 class QComboBox;
+class QLineEdit;
 class QTreeWidget;
 class QWidget;
 class TMessageBoxes;
@@ -24,6 +25,10 @@ QString PaddedNumber(int n, int width = 3);
 // into, but only a number it offers counts, so a typed number can never replace another object.
 // False, with a message and the focus in the box, when the text is not an offered number.
 bool TakeOfferedNumber(QComboBox *box, int &number, TMessageBoxes &boxes);
+
+// Makes a box select its whole text whenever it takes the focus, by key or by mouse, so that
+// what is typed replaces the text shown instead of being added to it.
+void SelectAllOnFocus(QLineEdit *edit);
 
 // A delay in seconds as the module keeps it: 0 to 150 in tens. Typed text that is not a
 // multiple of 10 is taken down to one, and a number past 150 as 150, when the box is left or

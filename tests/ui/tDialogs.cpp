@@ -43,6 +43,30 @@ TEST(TextBoxes, KeepOnlyWhatTheyTakeTypedOrPasted)
     }
 }
 
+// A password box selects its text as it takes the focus, by mouse or by Tab, so a password
+// typed for a new user replaces the default shown instead of being added to it.
+TEST(TextBoxes, TypedPasswordsReplaceTheDefaults)
+{
+    TScriptedBoxes boxes;
+    TConfig config;
+    TUser user(TUser::Default());
+    TfmTuningUser dialog(config, false, 1, user, boxes);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    const auto type = [](const QString &keys) {
+        QCoreApplication::processEvents();
+        QTest::keyClicks(QApplication::focusWidget(), keys);
+    };
+    QTest::mouseClick(Edit(dialog, "edPwd1"), Qt::LeftButton);
+    type(QStringLiteral("1234"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    type(QStringLiteral("55"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(dialog.IsAccepted());
+    EXPECT_EQ((std::tuple{user.Pswrd1, user.Pswrd2}),
+              (std::tuple{QStringLiteral("1234"), QStringLiteral("55")}));
+}
+
 class TuningLink : public testing::Test {
 protected:
     // The dialog, shown so that its closing can be seen.
