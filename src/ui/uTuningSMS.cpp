@@ -1,11 +1,14 @@
 #include "ui/uTuningSMS.h"
 
 #include "model/uNaming.h"
+#include "ui/uUiUtil.h"
 #include "ui_uTuningSMS.h"
 
 #include <QKeyEvent>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+
+#include <algorithm>
 
 namespace {
 
@@ -24,11 +27,14 @@ TfmTuningSMS::TfmTuningSMS(const TSMS &record, TMessageBoxes &boxes, QWidget *pa
     FUi->setupUi(this);
     for (const char16_t *name : SMSTypeNames)
         FUi->cbType->addItem(QString::fromUtf16(name));
-    FUi->cbType->setCurrentIndex(static_cast<int>(FRecord.Type));
+    SelectOrShowName(FUi->cbType, static_cast<int>(FRecord.Type), FRecord.TypeName());
     // Digits behind an optional "+": pasted and dropped text is checked as typed text is.
     FUi->edPhone->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral(R"(\+?[0-9]*)")), FUi->edPhone));
-    FUi->edPhone->setText(FRecord.Plus != 0 ? Plus + FRecord.Phone : FRecord.Phone);
+    const QString phone = FRecord.Plus != 0 ? Plus + FRecord.Phone : FRecord.Phone;
+    // A longer number from the module or a file is shown whole, not cut to what may be typed.
+    FUi->edPhone->setMaxLength(std::max(FUi->edPhone->maxLength(), static_cast<int>(phone.size())));
+    FUi->edPhone->setText(phone);
     ShowPlus();
     (FRecord.Code != 0 ? FUi->rb2 : FUi->rb1)->setChecked(true);
     connect(FUi->edPhone, &QLineEdit::textChanged, this, &TfmTuningSMS::ShowPlus);
@@ -91,9 +97,7 @@ void TfmTuningSMS::ShowPlus() { FUi->chbPlus->setChecked(FUi->edPhone->text().st
 void TfmTuningSMS::OkClicked()
 {
     TSMS edited;
-    // A type past the names, as a record read from the module may hold, stays as it is.
-    const int type = FUi->cbType->currentIndex();
-    edited.Type = type >= 0 ? static_cast<unsigned>(type) : FRecord.Type;
+    edited.Type = static_cast<unsigned>(PickedOr(FUi->cbType, static_cast<int>(FRecord.Type)));
     // The plus flag is read from the text, so a paste that replaced the "+" never costs a digit.
     const QString phone = TrimControls(FUi->edPhone->text());
     edited.Plus = phone.startsWith(Plus) ? 1 : 0;

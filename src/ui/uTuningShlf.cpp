@@ -4,6 +4,7 @@
 #include "model/uNaming.h"
 #include "ui/uMessageBoxes.h"
 #include "ui/uTuningPart.h"
+#include "ui/uUiUtil.h"
 #include "ui_uTuningShlf.h"
 
 #include <tuple>
@@ -47,7 +48,7 @@ TfmTuningShlf::TfmTuningShlf(TConfig &config, TShleif &loop, bool partFixed, boo
             FUi->cbType->removeItem(FUi->cbType->count() - 1);
         FUi->gbFlags->hide();
     }
-    FUi->cbType->setCurrentIndex(FLoop.Type);
+    SelectOrShowName(FUi->cbType, FLoop.Type, FLoop.TypeName());
     TypeChanged();
     const auto flagBoxes = FlagBoxes();
     for (std::size_t i = 0; i < flagBoxes.size(); ++i)
@@ -74,12 +75,19 @@ std::array<QCheckBox *, 3> TfmTuningShlf::FlagBoxes() const
     return {FUi->chb1, FUi->chb2, FUi->chb3};
 }
 
+// The type picked, or the loop's own while the list does not offer it (a "ВЕКТ-8 v4" loop of a
+// type of the full list).
+std::uint8_t TfmTuningShlf::ShownType() const
+{
+    return static_cast<std::uint8_t>(PickedOr(FUi->cbType, FLoop.Type));
+}
+
 // The type decides which flags and whether a delay apply; their ticks and value are kept.
 void TfmTuningShlf::TypeChanged()
 {
     for (QCheckBox *box : FlagBoxes())
         box->setEnabled(false);
-    if (FUi->cbType->currentIndex() == Excluded) {
+    if (ShownType() == Excluded) {
         if (FPartFixed) {
             SelectQuietly(FUi->cbType, FireType1);
         } else {
@@ -88,7 +96,7 @@ void TfmTuningShlf::TypeChanged()
         }
     }
     TShleif shown;
-    shown.Type = static_cast<std::uint8_t>(FUi->cbType->currentIndex());
+    shown.Type = ShownType();
     const bool delay = shown.HasDelay();
     FUi->sedDelay->setEnabled(delay);
     if (!delay)
@@ -102,7 +110,7 @@ void TfmTuningShlf::PartChanged()
 {
     const bool none = PartOfBox(FUi->cbPart) == 0;
     FUi->cbType->setEnabled(!none);
-    const bool excluded = FUi->cbType->currentIndex() == Excluded;
+    const bool excluded = ShownType() == Excluded;
     if (none != excluded) {
         SelectQuietly(FUi->cbType, none ? Excluded : FireType1);
         TypeChanged();
@@ -121,7 +129,7 @@ void TfmTuningShlf::DoubleChanged()
 void TfmTuningShlf::OkClicked()
 {
     TShleif edited;
-    edited.Type = static_cast<std::uint8_t>(FUi->cbType->currentIndex());
+    edited.Type = ShownType();
     edited.Delay = static_cast<std::uint8_t>(FUi->sedDelay->value());
     edited.Part = PartOfBox(FUi->cbPart);
     const auto flagBoxes = FlagBoxes();

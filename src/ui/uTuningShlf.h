@@ -3,6 +3,7 @@
 #include "ui/uDialogFrame.h"
 
 #include <array>
+#include <cstdint>
 #include <memory>
 
 class QCheckBox;
@@ -29,6 +30,7 @@ protected:
 
 private:
     std::array<QCheckBox *, 3> FlagBoxes() const;
+    std::uint8_t ShownType() const;
     void TypeChanged();
     void PartChanged();
     void DoubleChanged();

@@ -44,7 +44,7 @@ TfmTuningUser::TfmTuningUser(const TConfig &config, bool realTime, int number, T
     FUi->cbNum->setCurrentIndex(index);
     FUi->cbType->addItems(
         {QString::fromUtf16(UserTypeNames[0]), QString::fromUtf16(UserTypeNames[1])});
-    FUi->cbType->setCurrentIndex(static_cast<int>(FUser.Type));
+    SelectOrShowName(FUi->cbType, static_cast<int>(FUser.Type), FUser.TypeName());
     // The main password travels as four digits; every value of eight digits fits the 28 bits
     // the module keeps of the silent-alarm one.
     SetUpPassword(FUi->edPwd1, 4, FUser.Pswrd1);
@@ -102,8 +102,9 @@ void TfmTuningUser::OkClicked()
     int number = 0;
     if (!TakeOfferedNumber(FUi->cbNum, number, Boxes))
         return;
-    const TUser edited(static_cast<unsigned>(FUi->cbType->currentIndex()), PartOfBox(FUi->cbPart1),
-                       PartOfBox(FUi->cbPart2), FUi->edPwd1->text(), FUi->edPwd2->text());
+    const TUser edited(static_cast<unsigned>(PickedOr(FUi->cbType, static_cast<int>(FUser.Type))),
+                       PartOfBox(FUi->cbPart1), PartOfBox(FUi->cbPart2), FUi->edPwd1->text(),
+                       FUi->edPwd2->text());
     // An empty administrator's password would lock the installer out of the module.
     if (FNumber == TUser::AdminNumber && edited.Pswrd1.isEmpty()) {
         Boxes.ShowMessage(QStringLiteral("Пароль не может быть пустым"));

@@ -64,6 +64,21 @@ bool TakeOfferedNumber(QComboBox *box, int &number, TMessageBoxes &boxes)
     return false;
 }
 
+void SelectOrShowName(QComboBox *box, int index, const QString &name)
+{
+    if (index >= box->count()) {
+        box->setPlaceholderText(name);
+        index = -1;
+    }
+    box->setCurrentIndex(index);
+}
+
+int PickedOr(const QComboBox *box, int kept)
+{
+    const int picked = box->currentIndex();
+    return picked >= 0 ? picked : kept;
+}
+
 void SelectAllOnFocus(QLineEdit *edit) { edit->installEventFilter(new TSelectAllOnFocus(edit)); }
 
 TDelaySpinBox::TDelaySpinBox(QWidget *parent) : QSpinBox(parent)

@@ -26,6 +26,13 @@ QString PaddedNumber(int n, int width = 3);
 // False, with a message and the focus in the box, when the text is not an offered number.
 bool TakeOfferedNumber(QComboBox *box, int &number, TMessageBoxes &boxes);
 
+// Selects the item at index of a pick-only list. A value past its items, which a file or the
+// module may hold though the list does not offer it, is shown by its name with no item
+// selected, and stays as it is until the user picks an item.
+void SelectOrShowName(QComboBox *box, int index, const QString &name);
+// The index of the item picked in a box, or kept while the box shows a value it does not offer.
+int PickedOr(const QComboBox *box, int kept);
+
 // Makes a box select its whole text whenever it takes the focus, by key or by mouse, so that
 // what is typed replaces the text shown instead of being added to it.
 void SelectAllOnFocus(QLineEdit *edit);

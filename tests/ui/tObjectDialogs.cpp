@@ -6,6 +6,7 @@
 #include "ui/uTuningIndic.h"
 #include "ui/uTuningPart.h"
 #include "ui/uTuningRelay.h"
+#include "ui/uTuningSMS.h"
 #include "ui/uTuningShlf.h"
 #include "ui/uTuningUser.h"
 
@@ -86,6 +87,49 @@ TEST_F(ObjectDialogs, TypedDelayIsTakenByEnterRoundedInView)
         EXPECT_EQ(c.stored(), c.shown.toUInt());
     }
     EXPECT_EQ(Boxes.Asked.size(), 3);
+}
+
+// A value a list cannot offer or a box cannot hold, as a file or the module may have it, is kept
+// while the user changes other boxes: a user of the administrator's type who is not 111, a
+// "ВЕКТ-8 v4" loop of a type of the full list, an SMS number of 16 digits behind "+".
+TEST_F(ObjectDialogs, ValuesTheBoxesCannotOfferAreKept)
+{
+    TUser &user = *Config.User(1);
+    user.Type = TUser::TypeAdmin;
+    TShleif &loop = Loop(4, 1);
+    loop.Type = 8;
+    TSMS sms;
+    sms.Phone = QStringLiteral("1234567890123456");
+    sms.Plus = 1;
+    TfmTuningUser userDialog(Config, false, 1, user, Boxes);
+    TfmTuningShlf loopDialog(Config, loop, false, false, Boxes);
+    TfmTuningSMS smsDialog(sms, Boxes);
+    const auto typeOver = [](QWidget *box, const QString &keys) {
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(box, keys);
+    };
+    const struct {
+        TDialogFrame *dialog;
+        std::function<void()> changeAnother;
+        std::function<bool()> kept;
+    } cases[] = {
+        {&userDialog, [&] { typeOver(Edit(userDialog, "edPwd2"), QStringLiteral("1")); },
+         [&] { return user.Type == TUser::TypeAdmin && user.Pswrd2 == QStringLiteral("1"); }},
+        {&loopDialog,
+         [&] { typeOver(Child<QSpinBox>(loopDialog, "sedDelay"), QStringLiteral("30")); },
+         [&] { return loop.Type == 8 && loop.Delay == 30; }},
+        {&smsDialog, [&] { QTest::keyClick(Box(smsDialog, "cbType"), Qt::Key_Down); },
+         [&] {
+             const TSMS &r = smsDialog.Record();
+             return r.Phone == sms.Phone && r.Plus == 1 && r.Type == 1;
+         }},
+    };
+    for (const auto &c : cases) {
+        c.dialog->show();
+        c.changeAnother();
+        ConfirmOk(Boxes, *c.dialog);
+        EXPECT_TRUE(c.dialog->IsAccepted() && c.kept()) << c.dialog->windowTitle().toStdString();
+    }
 }
 
 // ---- the partition and user dialogs ----
