@@ -9,6 +9,7 @@
 
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QSignalBlocker>
 
 #include <tuple>
 
@@ -34,49 +35,71 @@ bool SameSettings(const TUser &a, const TUser &b)
 
 TfmTuningUser::TfmTuningUser(const TConfig &config, bool realTime, int number, TUser &user,
                              TMessageBoxes &boxes, QWidget *parent)
-    : TDialogFrame(boxes, parent), FUi(std::make_unique<Ui::TfmTuningUser>()), FUser(user),
-      FNumber(number), FExists(config.User(number) != nullptr)
+    : TDialogFrame(boxes, parent), FUi(std::make_unique<Ui::TfmTuningUser>()), FConfig(config),
+      FUser(user), FNumber(number), FExists(config.User(number) != nullptr)
 {
     FUi->setupUi(this);
     QStringList numbers;
     const int index = config.FillFreeUsers(numbers, number);
     FUi->cbNum->addItems(numbers);
     FUi->cbNum->setCurrentIndex(index);
-    FUi->cbType->addItems(
-        {QString::fromUtf16(UserTypeNames[0]), QString::fromUtf16(UserTypeNames[1])});
-    SelectOrShowName(FUi->cbType, static_cast<int>(FUser.Type), FUser.TypeName());
     // The main password travels as four digits; every value of eight digits fits the 28 bits
     // the module keeps of the silent-alarm one.
     SetUpPassword(FUi->edPwd1, 4, FUser.Pswrd1);
     SetUpPassword(FUi->edPwd2, 8, FUser.Pswrd2);
-    const auto part1 = static_cast<std::uint8_t>(FUser.Part1);
-    FUi->cbPart1->setCurrentIndex(FillPartBox(FUi->cbPart1, config, part1));
-    const auto part2 = static_cast<std::uint8_t>(FUser.Part2);
-    FUi->cbPart2->setCurrentIndex(FillPartBox(FUi->cbPart2, config, part2));
-    RemoveAnyFromPartBox(FUi->cbPart2);
-    MainPartChanged();
-
-    const bool admin = number == TUser::AdminNumber;
-    if (admin)
-        ShowAdministrator();
-    FUi->cbNum->setEnabled(!admin && !(realTime && FExists));
-    FUi->cbType->setEnabled(!admin);
-    FUi->gbPart->setEnabled(!admin);
+    ShowTypeAndPartitions();
+    NumberChanged();
+    FUi->cbNum->setEnabled(number != TUser::AdminNumber && !(realTime && FExists));
+    connect(FUi->cbNum, &QComboBox::currentIndexChanged, this, &TfmTuningUser::NumberChanged);
     connect(FUi->cbPart1, &QComboBox::currentIndexChanged, this, &TfmTuningUser::MainPartChanged);
     SetUpFrame();
 }
 
 TfmTuningUser::~TfmTuningUser() = default;
 
+// The user's own type and partitions, as the dialog opened.
+void TfmTuningUser::ShowTypeAndPartitions()
+{
+    const QSignalBlocker blocker(FUi->cbPart1);
+    FUi->cbType->clear();
+    FUi->cbType->addItems(
+        {QString::fromUtf16(UserTypeNames[0]), QString::fromUtf16(UserTypeNames[1])});
+    SelectOrShowName(FUi->cbType, static_cast<int>(FUser.Type), FUser.TypeName());
+    const auto part1 = static_cast<std::uint8_t>(FUser.Part1);
+    FUi->cbPart1->setCurrentIndex(FillPartBox(FUi->cbPart1, FConfig, part1));
+    const auto part2 = static_cast<std::uint8_t>(FUser.Part2);
+    FUi->cbPart2->setCurrentIndex(FillPartBox(FUi->cbPart2, FConfig, part2));
+    RemoveAnyFromPartBox(FUi->cbPart2);
+    MainPartChanged();
+}
+
 void TfmTuningUser::ShowAdministrator()
 {
-    FUi->cbType->addItem(QString::fromUtf16(UserTypeNames[TUser::TypeAdmin]));
+    const QSignalBlocker blocker(FUi->cbPart1);
+    if (FUi->cbType->count() <= static_cast<int>(TUser::TypeAdmin))
+        FUi->cbType->addItem(QString::fromUtf16(UserTypeNames[TUser::TypeAdmin]));
     FUi->cbType->setCurrentIndex(TUser::TypeAdmin);
     const QString any = NumToName(255);
     if (FUi->cbPart1->findText(any) < 0)
         FUi->cbPart1->insertItem(FUi->cbPart1->findText(NumToName(0)), any);
     FUi->cbPart1->setCurrentIndex(FUi->cbPart1->findText(any));
+    MainPartChanged();
 }
+
+// Number 111 is the administrator's, whichever number the dialog was opened for: its type and
+// partition are fixed, and it needs a password.
+void TfmTuningUser::NumberChanged()
+{
+    const bool admin = IsAdministrator();
+    if (admin)
+        ShowAdministrator();
+    else if (FUi->cbType->count() > static_cast<int>(TUser::TypeAdmin))
+        ShowTypeAndPartitions();
+    FUi->cbType->setEnabled(!admin);
+    FUi->gbPart->setEnabled(!admin);
+}
+
+bool TfmTuningUser::IsAdministrator() const { return NumberIn(FUi->cbNum) == TUser::AdminNumber; }
 
 // The additional partition counts only beside one main partition, and is never that one.
 void TfmTuningUser::MainPartChanged()
@@ -106,7 +129,7 @@ void TfmTuningUser::OkClicked()
                        PartOfBox(FUi->cbPart1), PartOfBox(FUi->cbPart2), FUi->edPwd1->text(),
                        FUi->edPwd2->text());
     // An empty administrator's password would lock the installer out of the module.
-    if (FNumber == TUser::AdminNumber && edited.Pswrd1.isEmpty()) {
+    if (number == TUser::AdminNumber && edited.Pswrd1.isEmpty()) {
         Boxes.ShowMessage(QStringLiteral("Пароль не может быть пустым"));
         FUi->edPwd1->setFocus();
         return;

@@ -28,10 +28,14 @@ protected:
     void OkClicked() override;
 
 private:
+    void ShowTypeAndPartitions();
     void ShowAdministrator();
+    void NumberChanged();
+    bool IsAdministrator() const;
     void MainPartChanged();
 
     std::unique_ptr<Ui::TfmTuningUser> FUi;
+    const TConfig &FConfig;
     TUser &FUser;
     int FNumber;
     bool FExists;

@@ -208,6 +208,23 @@ TEST_F(ObjectDialogs, AdministratorChangesOnlyANonEmptyPassword)
     EXPECT_EQ(
         Box(TfmTuningUser(bare, false, 111, *bare.User(111), Boxes), "cbPart1")->currentText(),
         AnyPart);
+
+    // Number 111 picked for a new user (a read that did not bring the administrator) makes it
+    // the administrator, with the same rules.
+    Config.DeleteUser(111);
+    TUser added(TUser::Default());
+    TfmTuningUser picked(Config, false, 2, added, Boxes);
+    picked.show();
+    Pick(Box(picked, "cbNum"), QStringLiteral("111"));
+    EXPECT_FALSE(Box(picked, "cbType")->isEnabled());
+    Edit(picked, "edPwd1")->clear();
+    PressOk(picked);
+    EXPECT_TRUE(picked.isVisible());
+    Edit(picked, "edPwd1")->setText(QStringLiteral("12"));
+    PressOk(picked);
+    EXPECT_TRUE(picked.IsAccepted());
+    EXPECT_EQ((std::tuple{picked.Number(), added.Type, added.Part1}),
+              (std::tuple{111, TUser::TypeAdmin, 255u}));
 }
 
 // The additional partition never offers "Любой" nor the main partition, and counts only beside
