@@ -242,21 +242,18 @@ void TDBConfig::SaveUsers()
     }
 }
 
-bool TDBConfig::SaveAdminUser()
+bool TDBConfig::SaveAdminPassword(const QString &password)
 {
-    const TUser *admin = FConfig ? FConfig->User(TUser::AdminNumber) : nullptr;
-    if (!admin || !FConnection.IsOpen())
+    if (!FConnection.IsOpen())
         return false;
-    // One transaction, so that a failed insert cannot leave the file without its administrator.
-    const bool saved =
-        FConnection.Execute(QStringLiteral("BEGIN")) &&
-        Run(QStringLiteral("DELETE FROM [User] WHERE [Num]=111")) &&
-        Run(Insert(QStringLiteral("User"), UserColumns,
-                   {TUser::AdminNumber, TUser::TypeAdmin, 255, 0, admin->Pswrd1, admin->Pswrd2})) &&
-        FConnection.Execute(QStringLiteral("COMMIT"));
-    if (!saved)
-        FConnection.Execute(QStringLiteral("ROLLBACK"));
-    return saved;
+    const QString where = QStringLiteral(" WHERE [Num]=") + Num(TUser::AdminNumber);
+    if (FQuery.Open(FConnection, QStringLiteral("SELECT [Num] FROM [User]") + where) &&
+        !FQuery.Eof())
+        return Run(QStringLiteral("UPDATE [User] SET [Pswrd1]=") + TLiteral(password).Text + where);
+    const TUser admin = TUser::Administrator();
+    return Run(
+        Insert(QStringLiteral("User"), UserColumns,
+               {TUser::AdminNumber, admin.Type, admin.Part1, admin.Part2, password, admin.Pswrd2}));
 }
 
 // ---- point queries ----

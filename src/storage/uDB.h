@@ -32,8 +32,10 @@ public:
     // True when every row was written and committed; a failed row is logged and the rest goes
     // on, but the transaction is then rolled back so the file keeps nothing half-written.
     bool SaveConfig();
-    // Replaces the administrator's row with user 111 of the container.
-    bool SaveAdminUser();
+    // Sets the main password of the administrator (user 111) in the open file; the rest of its
+    // row and every other row stay. A file without the administrator gets the one a fresh
+    // configuration has, with this password.
+    bool SaveAdminPassword(const QString &password);
 
     QString ReadModuleID();
     QString ReadAdminPassword();

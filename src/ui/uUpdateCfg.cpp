@@ -66,15 +66,20 @@ void TfmUpdateCfg::Button1Click()
         FUi->edPath->setText(chosen);
 }
 
+// Shows the password the file holds, or the one given here before; only a change the user
+// confirms is taken, and only it may touch the file.
 void TfmUpdateCfg::Button4Click()
 {
+    TOptnAccess shown = AccessPassword;
     const QString path = CatalogFilePath(FIniPath, FUi->edPath->text().trimmed());
-    if (!FUi->edPath->text().trimmed().isEmpty() && QFileInfo::exists(path)) {
+    if (shown.Password.isEmpty() && !FUi->edPath->text().trimmed().isEmpty() &&
+        QFileInfo::exists(path)) {
         TDBConfig db(nullptr, nullptr);
         if (db.Connect(path))
-            AccessPassword.Password = db.ReadAdminPassword();
+            shown.Password = db.ReadAdminPassword();
     }
-    EditAccess(AccessPassword, Boxes, this);
+    if (EditAccess(shown, Boxes, this))
+        AccessPassword = shown;
 }
 
 void TfmUpdateCfg::OkClicked()
@@ -125,13 +130,11 @@ bool TfmUpdateCfg::CreateFile(const QString &path)
     }
 }
 
-// Rewrites only the administrator's row of the file: the other rows stay.
+// Sets only the administrator's main password in the file: the rest stays as it is.
 bool TfmUpdateCfg::StoreAccessPassword(const QString &path)
 {
-    TConfig fresh;
-    fresh.User(TUser::AdminNumber)->Pswrd1 = AccessPassword.Password;
-    TDBConfig db(&fresh, nullptr);
-    return db.Connect(path) && db.SaveAdminUser();
+    TDBConfig db(nullptr, nullptr);
+    return db.Connect(path) && db.SaveAdminPassword(AccessPassword.Password);
 }
 
 bool EditCatalogEntry(TfmUpdateCfg::TMode mode, TCatalogEntry &entry, const TIniPath &iniPath,

@@ -25,6 +25,8 @@ public:
 
     // The entry as the dialog ends it (path as the user gave it).
     TCatalogEntry Entry() const;
+    // The administrator's password the user gave and confirmed in the access dialog; empty when
+    // none, and then the file's administrator is left alone.
     TOptnAccess AccessPassword;
     // Asks for a file: to save a new one (save true) or to open an existing one; empty when
     // cancelled. The file dialogs unless a test sets another.

@@ -107,12 +107,15 @@ TEST_F(Database, FreshConfigurationWritesModuleAndAdministratorOnly)
     EXPECT_EQ((std::vector<int>{Rows("Device"), Rows("RelayDev"), Rows("Relay"), Rows("User"),
                                 Rows("Part"), Rows("SMS")}),
               (std::vector<int>{1, 1, 3, 1, 0, 0}));
-    // The administrator's row alone can be rewritten.
-    fresh.User(111)->Pswrd1 = QStringLiteral("0007");
-    TDBConfig db(&fresh, nullptr);
+    // The administrator's password alone can be set; a file without the administrator gets one.
+    TDBConfig db(nullptr, nullptr);
     ASSERT_TRUE(db.Connect(Path));
-    EXPECT_TRUE(db.SaveAdminUser());
+    EXPECT_TRUE(db.SaveAdminPassword(QStringLiteral("0007")));
     EXPECT_EQ(db.ReadAdminPassword(), QStringLiteral("0007"));
+    MakeFile({});
+    ASSERT_TRUE(db.Connect(Path));
+    EXPECT_TRUE(db.SaveAdminPassword(QStringLiteral("12")));
+    EXPECT_EQ(db.ReadAdminPassword(), QStringLiteral("12"));
     EXPECT_EQ(Rows("User"), 1);
 }
 

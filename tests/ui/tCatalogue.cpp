@@ -74,24 +74,39 @@ TEST_F(Catalogue, TheTemplateMissing)
                                         QStringLiteral("Не найден файл config.md_")}));
 }
 
-// A new access password rewrites only row 111 of the file; adding a file without one leaves it
-// untouched.
-TEST_F(Catalogue, TheAccessPasswordGoesToRow111Only)
+// Adding a file, or looking at its access password and cancelling, leaves the file untouched; a
+// confirmed new password changes the administrator's main password alone.
+TEST_F(Catalogue, OnlyAConfirmedAccessPasswordTouchesTheFile)
 {
     TConfig site;
     FillDemoSite(site);
+    site.User(111)->Pswrd2 = QStringLiteral("777");
     const QString file = Dir.filePath(QStringLiteral("site.cfg"));
     ASSERT_TRUE(SaveSite(site, file));
     const QByteArray before = ReadText(file).toLatin1();
     TfmUpdateCfg add(TfmUpdateCfg::Add, {}, Ini, Boxes);
     ASSERT_TRUE(Enter(add, file));
+
+    const auto change = [&](const std::function<void(TfmTuningAccess &)> &answer) {
+        TfmUpdateCfg dialog(TfmUpdateCfg::Change, {QStringLiteral("a"), {}, file}, Ini, Boxes);
+        dialog.show();
+        WhenModal<TfmTuningAccess>(answer);
+        Child<QPushButton>(dialog, "Button4")->click();
+        PressOk(dialog);
+        EXPECT_TRUE(dialog.IsAccepted());
+    };
+    change(
+        [](TfmTuningAccess &access) { QTest::keyClick(Edit(access, "edPswrd"), Qt::Key_Escape); });
     EXPECT_EQ(ReadText(file).toLatin1(), before);
 
-    TfmUpdateCfg change(TfmUpdateCfg::Change, {QStringLiteral("a"), {}, file}, Ini, Boxes);
-    ASSERT_TRUE(Enter(change, file, QStringLiteral("1357")));
+    change([this](TfmTuningAccess &access) {
+        QLineEdit *password = Edit(access, "edPswrd");
+        QTest::keyClick(password, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(password, QStringLiteral("1357"));
+        ConfirmOk(Boxes, access);
+    });
     TConfig after;
     ASSERT_TRUE(Load(file, after));
-    EXPECT_EQ(after.User(111)->Pswrd1, QStringLiteral("1357"));
     site.User(111)->Pswrd1 = QStringLiteral("1357");
     EXPECT_EQ(ConfigDifferences(site, after), QStringList());
 }
