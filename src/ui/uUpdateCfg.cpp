@@ -62,8 +62,12 @@ TCatalogEntry TfmUpdateCfg::Entry() const
 void TfmUpdateCfg::Button1Click()
 {
     const QString chosen = ChooseFile(FMode == Create);
-    if (!chosen.isEmpty())
-        FUi->edPath->setText(chosen);
+    if (chosen.isEmpty())
+        return;
+    FUi->edPath->setText(chosen);
+    // The save dialog has asked before choosing a file that exists.
+    if (FMode == Create && QFileInfo::exists(chosen))
+        FReplaceConfirmed = QFileInfo(chosen).absoluteFilePath();
 }
 
 // Shows the password the file holds, or the one given here before; only a change the user
@@ -102,14 +106,15 @@ void TfmUpdateCfg::OkClicked()
 }
 
 // A fresh configuration (the module and the administrator) saved from the template. An existing
-// file is replaced only when the user says so, and only by a complete new one.
+// file is replaced only when the user says so, once (in the save dialog or here), and only by a
+// complete new one.
 bool TfmUpdateCfg::CreateFile(const QString &path)
 {
     if (!QFileInfo::exists(TemplatePath())) {
         Boxes.ShowMessage(QStringLiteral("Не найден файл config.md_"));
         return false;
     }
-    if (QFileInfo::exists(path) &&
+    if (QFileInfo::exists(path) && QFileInfo(path).absoluteFilePath() != FReplaceConfirmed &&
         !Boxes.AskYesNo(QStringLiteral("Файл ") + path +
                             QStringLiteral(" уже существует. Заменить его?"),
                         QStringLiteral("Внимание")))

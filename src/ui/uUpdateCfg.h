@@ -28,8 +28,9 @@ public:
     // The administrator's password the user gave and confirmed in the access dialog; empty when
     // none, and then the file's administrator is left alone.
     TOptnAccess AccessPassword;
-    // Asks for a file: to save a new one (save true) or to open an existing one; empty when
-    // cancelled. The file dialogs unless a test sets another.
+    // Asks for a file: to save a new one (save true; an existing file chosen has been confirmed
+    // for replacing) or to open an existing one; empty when cancelled. The file dialogs unless
+    // a test sets another.
     std::function<QString(bool save)> ChooseFile;
 
 protected:
@@ -44,6 +45,7 @@ private:
     std::unique_ptr<Ui::TfmUpdateCfg> FUi;
     TMode FMode;
     TIniPath FIniPath;
+    QString FReplaceConfirmed; // the existing file the save dialog was told to replace
 };
 
 // Opens the entry dialog; true when it ended with OK, and then entry holds the entry. Creating

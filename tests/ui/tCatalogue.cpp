@@ -34,7 +34,7 @@ struct Catalogue : testing::Test {
 } // namespace
 
 // "new" becomes new.cfg: the module with its relays and user 111 with the password given; an
-// existing file is replaced only when the user says so.
+// existing file is replaced only when the user says so, and is asked about once.
 TEST_F(Catalogue, CreatingAFile)
 {
     TfmUpdateCfg create(TfmUpdateCfg::Create, {}, Ini, Boxes);
@@ -56,6 +56,17 @@ TEST_F(Catalogue, CreatingAFile)
     TConfig kept;
     ASSERT_TRUE(Load(made, kept));
     EXPECT_EQ(kept.DeviceCount(), 6);
+
+    // Chosen with "...", the file was confirmed in the save dialog: it is not asked about again.
+    TfmUpdateCfg chosen(TfmUpdateCfg::Create, {}, Ini, Boxes);
+    chosen.ChooseFile = [&made](bool) { return made; };
+    Child<QPushButton>(chosen, "Button1")->click();
+    PressOk(chosen);
+    EXPECT_TRUE(chosen.IsAccepted());
+    EXPECT_EQ(Boxes.Asked.size(), 1);
+    TConfig replaced;
+    ASSERT_TRUE(Load(made, replaced));
+    EXPECT_EQ(replaced.DeviceCount(), 1);
 
     EXPECT_FALSE(Enter(again, QString()));
     EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Необходимо указать файл конфигурации!"));
