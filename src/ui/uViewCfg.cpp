@@ -36,6 +36,7 @@ TfmViewCfg::TfmViewCfg(TMessageBoxes &boxes, const TIniPath &iniPath, const TOpt
         editor.ExecModal();
     };
     connect(FUi->edFilter, &QLineEdit::textChanged, this, &TfmViewCfg::Filter);
+    FUi->edFilter->installEventFilter(this);
     connect(FUi->BitBtn1, &QPushButton::clicked, this, &TfmViewCfg::BitBtn1Click);
     connect(FUi->bbtAdd, &QPushButton::clicked, this, &TfmViewCfg::bbtAddClick);
     connect(FUi->BitBtn3, &QPushButton::clicked, this, &TfmViewCfg::BitBtn3Click);
@@ -93,6 +94,16 @@ void TfmViewCfg::keyPressEvent(QKeyEvent *event)
     default:
         QDialog::keyPressEvent(event);
     }
+}
+
+// In the filter box Delete and Insert belong to its text, as in any text box: Delete is the
+// box's own, and Insert, which the box does not use, does not reach the window as "Добавить".
+bool TfmViewCfg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == FUi->edFilter && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Insert)
+        return true;
+    return QDialog::eventFilter(watched, event);
 }
 
 QTreeWidgetItem *TfmViewCfg::SelectedRow() const

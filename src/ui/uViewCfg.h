@@ -19,7 +19,8 @@ class TMessageBoxes;
 // The catalogue window of configuration mode: the configuration files listed in the INI file,
 // read when the window is made and written back when it closes, with the commands on them.
 // A filter above the list narrows it by name, description or path as the user types; the
-// commands act on the row selected in what is shown.
+// commands act on the row selected in what is shown. Delete and Insert run "Удалить" and
+// "Добавить" except in the filter box, where they belong to its text.
 class TfmViewCfg : public QDialog {
     Q_OBJECT
 public:
@@ -51,6 +52,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void done(int result) override;
 
 private:

@@ -149,7 +149,8 @@ TEST_F(Catalogue, AFailedReadSavesNothingAnUnloadableFileIsNotWritten)
 }
 
 // The catalogue: Delete takes the selected entry out and leaves its file; the filter narrows
-// the list by any column and the keys act on what it shows; closing writes the INI file.
+// the list by any column and the keys act on what it shows, but not from the filter box;
+// closing writes the INI file.
 TEST_F(Catalogue, CatalogueListsFiltersAndKeepsTheEntries)
 {
     const QString kept = Dir.filePath(QStringLiteral("b.cfg"));
@@ -173,6 +174,24 @@ TEST_F(Catalogue, CatalogueListsFiltersAndKeepsTheEntries)
     QTest::keyClick(&catalogue, Qt::Key_Return);
     EXPECT_EQ(opened, QStringList{QStringLiteral("c.cfg")});
     EXPECT_TRUE(QFile::exists(kept));
+
+    // In the filter box Delete and Insert edit the filter: no entry goes, no entry dialog opens.
+    bool dialogOpened = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&dialogOpened] {
+        if (auto *dialog = qobject_cast<TfmUpdateCfg *>(QApplication::activeModalWidget())) {
+            dialogOpened = true;
+            dialog->reject();
+        }
+    });
+    poll.start(5);
+    QLineEdit *filter = Edit(catalogue, "edFilter");
+    QTest::keyClick(filter, Qt::Key_Home);
+    for (const Qt::Key key : {Qt::Key_Delete, Qt::Key_Insert})
+        QTest::keyClick(filter, key);
+    EXPECT_EQ(filter->text(), QStringLiteral("ЕВ"));
+    EXPECT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_FALSE(dialogOpened);
 
     QTest::keyClick(&catalogue, Qt::Key_Escape);
     const TCatalog left = LoadCatalog(Ini);
