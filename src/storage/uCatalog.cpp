@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 
 #include <algorithm>
 
@@ -91,4 +92,19 @@ bool SaveCatalog(const TIniPath &iniPath, const TCatalog &entries, TMessageSink 
     TIniFile ini(iniPath);
     ini.ReplaceSection(Section, keys);
     return ini.Save(messages);
+}
+
+TCatalog ChangeCatalog(const TIniPath &iniPath, const std::function<void(TCatalog &)> &change,
+                       TMessageSink &messages)
+{
+    QDir().mkpath(QFileInfo(iniPath.Write).absolutePath());
+    QLockFile lock(iniPath.Write + QStringLiteral(".lock"));
+    // Another copy holds the lock only while it rewrites the file, and the lock of one that
+    // died is taken over; should the wait run out all the same, the change is written rather
+    // than lost.
+    lock.tryLock(5000);
+    TCatalog entries = LoadCatalog(iniPath);
+    change(entries);
+    SaveCatalog(iniPath, entries, messages);
+    return entries;
 }

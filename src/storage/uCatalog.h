@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class TMessageSink;
 
 // The folder of the executable, ending in the native separator; the template "config.md_" is
@@ -44,3 +46,9 @@ QString CatalogFilePath(const TIniPath &iniPath, const QString &storedPath);
 // Rewrites section "Config" from the entries, numbered from 1; tells the user
 // "Ошибка записи в ini-файл" and returns false when the file cannot be written.
 bool SaveCatalog(const TIniPath &iniPath, const TCatalog &entries, TMessageSink &messages);
+// Makes one change to the catalogue as it stands in the INI file, so that entries another copy
+// of the program wrote meanwhile stay: under a lock file beside the INI file the catalogue is
+// read again, changed and written back at once. The catalogue after the change, which it holds
+// even when the file could not be written (the user is then told so).
+TCatalog ChangeCatalog(const TIniPath &iniPath, const std::function<void(TCatalog &)> &change,
+                       TMessageSink &messages);

@@ -37,7 +37,8 @@ QString SingleLine(QString value)
 
 TIniFile::TIniFile(const TIniPath &path) : FWritePath(path.Write)
 {
-    QFile file(path.Read);
+    // Once the file has been written where it goes, that copy is the one read.
+    QFile file(QFileInfo::exists(path.Write) ? path.Write : path.Read);
     if (file.open(QIODevice::ReadOnly))
         Parse(QString::fromUtf8(file.readAll()));
     Reindex();

@@ -30,7 +30,8 @@ class TIniFile {
 public:
     using TEntries = QList<QPair<QString, QString>>;
 
-    // Reads the file when it exists; a missing or unreadable file reads as empty.
+    // Reads the file when it exists (the one written to, once it is there); a missing or
+    // unreadable file reads as empty.
     explicit TIniFile(const TIniPath &path);
 
     QString ReadString(const QString &section, const QString &key, const QString &def) const;

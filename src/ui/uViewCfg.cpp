@@ -14,6 +14,15 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 
+namespace {
+
+TCatalogEntry RowEntry(const QTreeWidgetItem *row)
+{
+    return {row->text(0), row->text(1), row->text(2)};
+}
+
+} // namespace
+
 TfmViewCfg::TfmViewCfg(TMessageBoxes &boxes, const TIniPath &iniPath, const TOptnLink &link,
                        QWidget *parent)
     : QDialog(parent), LinkSettings(link), FUi(std::make_unique<Ui::TfmViewCfg>()), FBoxes(boxes),
@@ -23,8 +32,7 @@ TfmViewCfg::TfmViewCfg(TMessageBoxes &boxes, const TIniPath &iniPath, const TOpt
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     FUi->lvCfg->setColumnWidth(0, 120);
     FUi->lvCfg->setColumnWidth(1, 180);
-    for (const TCatalogEntry &e : LoadCatalog(FIniPath))
-        new QTreeWidgetItem(FUi->lvCfg, {e.Name, e.Note, e.Path});
+    ShowCatalog(LoadCatalog(FIniPath));
     SelectNearRow(FUi->lvCfg, 0);
 
     OpenEditor = [this](const QString &file, const TOptnLink &settings) {
@@ -64,17 +72,6 @@ void TfmViewCfg::ExecModal()
     loop.exec();
 }
 
-void TfmViewCfg::done(int result)
-{
-    TCatalog entries;
-    for (int i = 0; i < FUi->lvCfg->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *row = FUi->lvCfg->topLevelItem(i);
-        entries.append({row->text(0), row->text(1), row->text(2)});
-    }
-    SaveCatalog(FIniPath, entries, FBoxes);
-    QDialog::done(result);
-}
-
 void TfmViewCfg::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
@@ -104,6 +101,25 @@ bool TfmViewCfg::eventFilter(QObject *watched, QEvent *event)
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Insert)
         return true;
     return QDialog::eventFilter(watched, event);
+}
+
+// The rows anew, narrowed by the filter; the selection is the caller's.
+void TfmViewCfg::ShowCatalog(const TCatalog &entries)
+{
+    QTreeWidget *list = FUi->lvCfg;
+    LockRedraw(list, true);
+    list->clear();
+    for (const TCatalogEntry &e : entries)
+        new QTreeWidgetItem(list, {e.Name, e.Note, e.Path});
+    Filter(FUi->edFilter->text());
+    LockRedraw(list, false);
+}
+
+// A change goes into the INI file at once, merged with what is there, and the list shows the
+// result: entries another copy of the program added meanwhile appear.
+void TfmViewCfg::ChangeEntries(const std::function<void(TCatalog &)> &change)
+{
+    ShowCatalog(ChangeCatalog(FIniPath, change, FBoxes));
 }
 
 QTreeWidgetItem *TfmViewCfg::SelectedRow() const
@@ -153,7 +169,8 @@ void TfmViewCfg::bbtDelClick()
     int visibleIndex = 0;
     for (int i = 0; list->topLevelItem(i) != row; ++i)
         visibleIndex += list->topLevelItem(i)->isHidden() ? 0 : 1;
-    delete row;
+    const TCatalogEntry gone = RowEntry(row);
+    ChangeEntries([&gone](TCatalog &entries) { entries.removeOne(gone); });
     SelectVisibleNear(visibleIndex);
 }
 
@@ -170,18 +187,24 @@ void TfmViewCfg::bbtSelectClick()
 
 void TfmViewCfg::EditEntry(int mode, QTreeWidgetItem *row)
 {
-    TCatalogEntry entry;
-    if (row)
-        entry = {row->text(0), row->text(1), row->text(2)};
+    const bool changing = row != nullptr;
+    const TCatalogEntry old = changing ? RowEntry(row) : TCatalogEntry();
+    TCatalogEntry entry = old;
     if (!EditCatalogEntry(static_cast<TfmUpdateCfg::TMode>(mode), entry, FIniPath, FBoxes, this))
         return;
-    if (!row) {
-        row = new QTreeWidgetItem(FUi->lvCfg);
-        FUi->lvCfg->setCurrentItem(row);
-    }
-    row->setText(0, entry.Name);
-    row->setText(1, entry.Note);
-    row->setText(2, entry.Path);
+    // A changed entry another copy took out meanwhile comes back as a new one.
+    ChangeEntries([changing, &old, &entry](TCatalog &entries) {
+        const qsizetype at = changing ? entries.indexOf(old) : -1;
+        if (at >= 0)
+            entries[at] = entry;
+        else
+            entries.append(entry);
+    });
+    // Of equal entries the last is selected: where a new one went.
+    const QList<QTreeWidgetItem *> rows = FUi->lvCfg->findItems(entry.Path, Qt::MatchExactly, 2);
+    for (QTreeWidgetItem *shown : rows)
+        if (RowEntry(shown) == entry)
+            FUi->lvCfg->setCurrentItem(shown);
 }
 
 void TfmViewCfg::BitBtn1Click() { EditEntry(TfmUpdateCfg::Create, nullptr); }

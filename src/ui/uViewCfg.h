@@ -2,6 +2,7 @@
 
 #include "link/uOptnLink.h"
 #include "link/uPort.h"
+#include "storage/uCatalog.h"
 #include "storage/uIniFile.h"
 
 #include <QDialog>
@@ -17,7 +18,8 @@ class TfmCfg;
 class TMessageBoxes;
 
 // The catalogue window of configuration mode: the configuration files listed in the INI file,
-// read when the window is made and written back when it closes, with the commands on them.
+// with the commands on them. Each change of the list is written into the INI file at once,
+// merged with what another copy of the program may have written there.
 // A filter above the list narrows it by name, description or path as the user types; the
 // commands act on the row selected in what is shown. Delete and Insert run "Удалить" and
 // "Добавить" except in the filter box, where they belong to its text.
@@ -53,12 +55,13 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void done(int result) override;
 
 private:
+    void ShowCatalog(const TCatalog &entries);
+    void ChangeEntries(const std::function<void(TCatalog &)> &change);
     QTreeWidgetItem *SelectedRow() const;
     void SelectVisibleNear(int index);
-    // Opens the entry dialog; on OK the entry goes into row, or a new row at the end.
+    // Opens the entry dialog; on OK the entry replaces the one of row, or is added at the end.
     void EditEntry(int mode, QTreeWidgetItem *row);
     // Runs a command on an editor that loads a file (the selected entry's, when none is given)
     // and is never shown; nothing runs when the file does not load (the editor has said so).

@@ -148,9 +148,9 @@ TEST_F(Catalogue, AFailedReadSavesNothingAnUnloadableFileIsNotWritten)
     EXPECT_TRUE(Boxes.Asked.isEmpty());
 }
 
-// The catalogue: Delete takes the selected entry out and leaves its file; the filter narrows
-// the list by any column and the keys act on what it shows, but not from the filter box;
-// closing writes the INI file.
+// The catalogue: Delete takes the selected entry out of the list and the INI file and leaves
+// its file; the filter narrows the list by any column and the keys act on what it shows, but
+// not from the filter box.
 TEST_F(Catalogue, CatalogueListsFiltersAndKeepsTheEntries)
 {
     const QString kept = Dir.filePath(QStringLiteral("b.cfg"));
@@ -197,4 +197,32 @@ TEST_F(Catalogue, CatalogueListsFiltersAndKeepsTheEntries)
     const TCatalog left = LoadCatalog(Ini);
     ASSERT_EQ(left.size(), 2);
     EXPECT_EQ(left[1].Name, QStringLiteral("Цех"));
+}
+
+// Two copies of the program on one catalogue: each change is written at once, merged with what
+// the other wrote, so neither loses the other's entries whichever closes last.
+TEST_F(Catalogue, TwoCopiesKeepEachOthersEntries)
+{
+    ASSERT_TRUE(SaveCatalog(Ini, {{QStringLiteral("a"), {}, QStringLiteral("a.cfg")}}, Boxes));
+    TfmViewCfg first(Boxes, Ini, TOptnLink());
+    TfmViewCfg second(Boxes, Ini, TOptnLink());
+    const auto add = [](TfmViewCfg &catalogue, const QString &path) {
+        WhenModal<TfmUpdateCfg>([path](TfmUpdateCfg &dialog) {
+            QTest::keyClicks(Edit(dialog, "edPath"), path);
+            QTest::keyClick(Edit(dialog, "edPath"), Qt::Key_Return);
+        });
+        Child<QPushButton>(catalogue, "bbtAdd")->click();
+    };
+    add(first, QStringLiteral("b.cfg"));
+    add(second, QStringLiteral("c.cfg"));
+    auto *list = Child<QTreeWidget>(second, "lvCfg");
+    EXPECT_EQ(list->topLevelItemCount(), 3);
+    EXPECT_EQ(list->currentItem()->text(2), QStringLiteral("c.cfg"));
+    QTest::keyClick(Child<QTreeWidget>(first, "lvCfg"), Qt::Key_Home);
+    QTest::keyClick(Child<QTreeWidget>(first, "lvCfg"), Qt::Key_Delete);
+    first.reject();
+    second.reject();
+    QStringList paths;
+    ReadCatalogPaths(Ini, paths);
+    EXPECT_EQ(paths, (QStringList{QStringLiteral("b.cfg"), QStringLiteral("c.cfg")}));
 }
