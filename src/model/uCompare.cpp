@@ -63,14 +63,6 @@ QString WirePassword(const QString &password)
     return OrNone(DecodePassword(EncodePassword(password)));
 }
 
-// A telephone number travels as a value of 54 bits with a "+" beside it.
-QString WirePhone(const TSMS &s)
-{
-    const quint64 value = DigitsValue(s.Phone) & ((quint64{1} << 54) - 1);
-    return OrNone((s.Plus != 0 ? QStringLiteral("+") : QString()) +
-                  (value != 0 ? N(static_cast<qint64>(value)) : QString()));
-}
-
 QString FlagsText(std::uint8_t flags)
 {
     static constexpr std::array<std::pair<std::uint8_t, const char16_t *>, 3> names{
@@ -124,7 +116,8 @@ TFields IndicatorFields(const TIndicator &indicator, bool sent)
 
 TFields SMSFields(const TSMS &s)
 {
-    return {{u"тип", s.TypeName()}, {u"номер", WirePhone(s)}, {u"кодировка", s.CodeName()}};
+    return {
+        {u"тип", s.TypeName()}, {u"номер", OrNone(s.NumberText())}, {u"кодировка", s.CodeName()}};
 }
 
 TFields IndicDevFields(const TIndicDev &unit)

@@ -16,6 +16,13 @@ void TSMS::Assign(const TSMS &source)
 QString TSMS::TypeName() const { return TableName(SMSTypeNames, Type); }
 QString TSMS::CodeName() const { return TableName(SMSCodeNames, Code); }
 
+QString TSMS::NumberText() const
+{
+    const quint64 value = DigitsValue(Phone) & ((quint64{1} << 54) - 1);
+    return (Plus != 0 ? QStringLiteral("+") : QString()) +
+           (value != 0 ? QString::number(value) : QString());
+}
+
 void TSMS::ReadRecord(const TFrame &frame)
 {
     quint64 v = 0;

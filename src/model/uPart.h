@@ -22,6 +22,9 @@ public:
     void Assign(const TSMS &source);
     QString TypeName() const;
     QString CodeName() const;
+    // The number as the module keeps it, behind "+" when Plus is set: it travels as a value of
+    // 54 bits, so leading zeros are not kept.
+    QString NumberText() const;
 
     // The SMS record from field 9 on.
     void ReadRecord(const TFrame &frame);

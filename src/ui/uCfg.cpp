@@ -426,8 +426,7 @@ void TfmCfg::ShowPartPane(int number)
     FUi->lvPartSMS->clear();
     for (int k = 1; k <= TPart::SMSCount; ++k) {
         const TSMS &s = *p.SMS(k);
-        AddRow(FUi->lvPartSMS,
-               {s.TypeName(), (s.Plus ? QStringLiteral("+") : QString()) + s.Phone, s.CodeName()});
+        AddRow(FUi->lvPartSMS, {s.TypeName(), s.NumberText(), s.CodeName()});
     }
     FUi->lvPartShlf->clear();
     for (const TLoopRow &row : Config->FillLoopsOfPart(static_cast<std::uint8_t>(number)))
