@@ -774,7 +774,7 @@ void TfmCfg::SetClock()
 {
     if (Ask(QStringLiteral("Синхронизировать системное время с временем на устройстве?")) &&
         RunJob(JobClockCfg) == TJobResult::Ok)
-        Tell(QStringLiteral("Время синхронизировано"));
+        FBoxes.ShowNotice(QStringLiteral("Время синхронизировано"));
 }
 
 bool TfmCfg::Save()

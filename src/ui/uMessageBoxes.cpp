@@ -5,7 +5,8 @@
 
 namespace {
 
-// Notices carry the program's name as their caption, as the text alone would leave it blank.
+// Errors and notices carry the program's name as their caption, as the text alone would leave
+// it blank.
 const QString NoticeCaption = QStringLiteral("ЛОРИМ");
 
 } // namespace
@@ -31,11 +32,16 @@ bool TMessageBoxes::Ask(const QString &text, const QString &caption, const QStri
     return box.exec() == QMessageBox::Yes;
 }
 
-void TMessageBoxes::ShowMessage(const QString &text)
+void TMessageBoxes::ShowMessage(const QString &text) { Show(QMessageBox::Warning, text); }
+
+void TMessageBoxes::ShowNotice(const QString &text) { Show(QMessageBox::Information, text); }
+
+void TMessageBoxes::Show(QMessageBox::Icon icon, const QString &text)
 {
     if (Scripted) {
         Shown << text;
         return;
     }
-    QMessageBox::information(QApplication::activeWindow(), NoticeCaption, text);
+    QMessageBox box(icon, NoticeCaption, text, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
 }

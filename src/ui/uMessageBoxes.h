@@ -3,16 +3,20 @@
 #include "model/uNotify.h"
 
 #include <QList>
+#include <QMessageBox>
 #include <QString>
 #include <QStringList>
 
-// Every message box of the program: a notice with its text alone, and the Yes/No question whose
-// Escape and close button answer No. One object serves all windows and dialogs; tests script it
-// so that no box is ever shown and no test races a modal box.
+// Every message box of the program: an error or a notice with its text alone, and the Yes/No
+// question whose Escape and close button answer No. One object serves all windows and dialogs;
+// tests script it so that no box is ever shown and no test races a modal box.
 class TMessageBoxes : public TQuestion, public TMessageSink {
 public:
     bool AskYesNo(const QString &text, const QString &caption) override;
+    // An error, a refusal or a failure: with the warning icon.
     void ShowMessage(const QString &text) override;
+    // That something went well: with the information icon.
+    void ShowNotice(const QString &text);
     // A Yes/No question with lines the user may open under it ("Показать подробности..."); No
     // is the default answer when noByDefault.
     bool Ask(const QString &text, const QString &caption, const QStringList &details,
@@ -24,4 +28,7 @@ public:
     QList<bool> Answers;
     QStringList Asked;
     QStringList Shown;
+
+private:
+    void Show(QMessageBox::Icon icon, const QString &text);
 };

@@ -8,6 +8,8 @@
 #include "ui/uTuningSMS.h"
 #include "ui/uTuningUser.h"
 
+#include <QMessageBox>
+
 namespace {
 
 // Validators, unlike key filters, also stop pasted text: typed or pasted, a box keeps only what
@@ -65,6 +67,23 @@ TEST(TextBoxes, TypedPasswordsReplaceTheDefaults)
     EXPECT_TRUE(dialog.IsAccepted());
     EXPECT_EQ((std::tuple{user.Pswrd1, user.Pswrd2}),
               (std::tuple{QStringLiteral("1234"), QStringLiteral("55")}));
+}
+
+// An error is shown with the warning icon, a notice that something went well with the
+// information icon.
+TEST(MessageBoxes, ErrorsWarnNoticesInform)
+{
+    TMessageBoxes boxes;
+    QList<QMessageBox::Icon> icons;
+    const auto record = [&icons](QMessageBox &box) {
+        icons << box.icon();
+        box.accept();
+    };
+    WhenModal<QMessageBox>(record);
+    boxes.ShowMessage(QStringLiteral("Ошибка записи"));
+    WhenModal<QMessageBox>(record);
+    boxes.ShowNotice(QStringLiteral("Время синхронизировано"));
+    EXPECT_EQ(icons, (QList{QMessageBox::Warning, QMessageBox::Information}));
 }
 
 class TuningLink : public testing::Test {
