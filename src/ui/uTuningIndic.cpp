@@ -36,17 +36,18 @@ TfmTuningIndic::TfmTuningIndic(const TConfig &config, TIndicator &indicator, TMe
         FUi->rb1->setChecked(true);
         break;
     }
-    ModeClicked();
+    ModeChanged();
 
+    // Toggled, not clicked: the accessibility bus's action on a radio button toggles it.
     for (QRadioButton *mode : {FUi->rb1, FUi->rb2, FUi->rb3})
-        connect(mode, &QRadioButton::clicked, this, &TfmTuningIndic::ModeClicked);
+        connect(mode, &QRadioButton::toggled, this, &TfmTuningIndic::ModeChanged);
     connect(FUi->cbVEKT, &QComboBox::currentIndexChanged, this, &TfmTuningIndic::PanelChanged);
     SetUpFrame();
 }
 
 TfmTuningIndic::~TfmTuningIndic() = default;
 
-void TfmTuningIndic::ModeClicked()
+void TfmTuningIndic::ModeChanged()
 {
     FUi->cbPart->setEnabled(FUi->rb2->isChecked());
     FUi->cbVEKT->setEnabled(FUi->rb3->isChecked());

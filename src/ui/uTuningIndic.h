@@ -26,7 +26,7 @@ protected:
     void OkClicked() override;
 
 private:
-    void ModeClicked();
+    void ModeChanged();
     void PanelChanged();
 
     std::unique_ptr<Ui::TfmTuningIndic> FUi;

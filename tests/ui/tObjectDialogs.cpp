@@ -10,6 +10,7 @@
 #include "ui/uTuningShlf.h"
 #include "ui/uTuningUser.h"
 
+#include <QAccessible>
 #include <QGroupBox>
 
 namespace {
@@ -489,9 +490,14 @@ TEST_F(ObjectDialogs, IndicatorOpensOnItsLoopAndNeedsItsReference)
     EXPECT_EQ((std::tuple{indicator.Mode, indicator.Device, indicator.Shlf}),
               (std::tuple{TIndicator::ModePart, 5, 0}));
 
+    // Chosen through the accessibility bus, as a screen reader does, a mode rules the boxes too.
     TConfig bare;
     TfmTuningIndic noPanel(bare, indicator, Boxes);
-    Child<QRadioButton>(noPanel, "rb3")->click();
+    QAccessibleActionInterface *action =
+        QAccessible::queryAccessibleInterface(Child<QRadioButton>(noPanel, "rb3"))
+            ->actionInterface();
+    action->doAction(action->actionNames().value(0));
+    EXPECT_TRUE(Box(noPanel, "cbVEKT")->isEnabled() && !Box(noPanel, "cbPart")->isEnabled());
     PressOk(noPanel);
     EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Необходимо выбрать расширитель!"));
 }
