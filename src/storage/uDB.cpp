@@ -596,6 +596,18 @@ bool TDBConfig::LoadUsers()
 
 // ---- saving a file safely ----
 
+namespace {
+
+// A file that cannot be written, or that carries no write permission at all: one marked
+// read-only, even for a user (root) who could write it.
+bool IsReadOnly(const QFileInfo &file)
+{
+    const auto anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return file.exists() && (!file.isWritable() || (file.permissions() & anyWrite) == 0);
+}
+
+} // namespace
+
 TSaveResult SaveConfigFile(TConfig &config, const QString &path, const QString &templatePath,
                            TLogSink *log, TProgress *progress)
 {
@@ -603,6 +615,8 @@ TSaveResult SaveConfigFile(TConfig &config, const QString &path, const QString &
     if (!source.exists())
         return TSaveResult::NoTemplate;
     const QFileInfo target(path);
+    if (IsReadOnly(target))
+        return TSaveResult::ReadOnly;
     QTemporaryFile copy(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
                         QStringLiteral(".XXXXXX"));
     if (!source.open(QIODevice::ReadOnly) || !copy.open())
@@ -641,6 +655,8 @@ QString SaveFailure(TSaveResult result, const QString &path)
         return QStringLiteral("Не удалось создать файл ") + path;
     case TSaveResult::CannotOpen:
         return QStringLiteral("Не удалось открыть БД ") + path;
+    case TSaveResult::ReadOnly:
+        return QStringLiteral("Файл ") + path + QStringLiteral(" доступен только для чтения");
     default:
         return QStringLiteral("Не удалось сохранить конфигурацию");
     }

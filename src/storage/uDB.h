@@ -92,17 +92,19 @@ private:
 // How a configuration file save ended.
 enum class TSaveResult {
     Saved,
-    NoTemplate,   // the template file is missing
-    CannotCreate, // the copy of the template beside the target cannot be made
-    CannotOpen,   // the copy is not a database
-    NotWritten,   // some rows could not be written, or the commit failed
-    CannotReplace // the finished copy could not take the target's place
+    NoTemplate,    // the template file is missing
+    CannotCreate,  // the copy of the template beside the target cannot be made
+    CannotOpen,    // the copy is not a database
+    NotWritten,    // some rows could not be written, or the commit failed
+    CannotReplace, // the finished copy could not take the target's place
+    ReadOnly       // the target is read-only
 };
 
 // Saves a configuration into a file without ever endangering the file already there: the
 // template is copied beside the target under a temporary name, the configuration is written
 // into the copy, and only a complete copy is renamed over the target. On any failure the
-// target is left as it was and the copy is removed.
+// target is left as it was and the copy is removed. A read-only target is refused: renaming
+// over it would replace it all the same.
 TSaveResult SaveConfigFile(TConfig &config, const QString &path, const QString &templatePath,
                            TLogSink *log, TProgress *progress);
 

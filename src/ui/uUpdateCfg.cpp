@@ -129,6 +129,9 @@ bool TfmUpdateCfg::CreateFile(const QString &path)
     case TSaveResult::NotWritten:
         Boxes.ShowMessage(QStringLiteral("Не удалётся создать файл ") + path);
         return false;
+    case TSaveResult::ReadOnly:
+        Boxes.ShowMessage(SaveFailure(TSaveResult::ReadOnly, path));
+        return false;
     default:
         Boxes.ShowMessage(QStringLiteral("Не удаётся создать файл ") + path);
         return false;

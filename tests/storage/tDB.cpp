@@ -257,6 +257,14 @@ TEST_F(Database, FailedSaveKeepsThePreviousFile)
     const QString noDir = Dir.filePath(QStringLiteral("no/such/dir.cfg"));
     EXPECT_EQ(SaveConfigFile(config, noDir, Template, nullptr, nullptr), TSaveResult::CannotCreate);
     EXPECT_EQ(Bytes(Path), before);
+
+    // A file marked read-only is refused, and says so.
+    ASSERT_TRUE(
+        QFile::setPermissions(Path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    EXPECT_EQ(SaveConfigFile(config, Path, Template, nullptr, nullptr), TSaveResult::ReadOnly);
+    EXPECT_EQ(Bytes(Path), before);
+    EXPECT_EQ(SaveFailure(TSaveResult::ReadOnly, QStringLiteral("a.cfg")),
+              QStringLiteral("Файл a.cfg доступен только для чтения"));
 }
 
 TEST_F(Database, CopyFileOverReplacesOrLeavesAlone)
