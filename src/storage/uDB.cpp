@@ -50,6 +50,9 @@ QString Result(bool ok) { return ok ? QStringLiteral(": OK") : QStringLiteral(":
 // A value from a table of names: values past the table read as 0.
 std::uint8_t InTable(qint64 value, int last) { return value >= 0 && value <= last ? value : 0; }
 
+QString NotConfiguration() { return QStringLiteral("не является файлом конфигурации"); }
+QString Damaged(const QString &what) { return QStringLiteral("файл повреждён: ") + what; }
+
 const QStringList UserColumns{QStringLiteral("Num"),    QStringLiteral("Type"),
                               QStringLiteral("Part1"),  QStringLiteral("Part2"),
                               QStringLiteral("Pswrd1"), QStringLiteral("Pswrd2")};
@@ -61,7 +64,18 @@ TDBConfig::TDBConfig(TConfig *config, TLogSink *log, TProgress *progress)
 {
 }
 
-bool TDBConfig::Connect(const QString &path) { return FConnection.Open(path); }
+bool TDBConfig::Connect(const QString &path)
+{
+    if (FConnection.Open(path))
+        return true;
+    if (!QFileInfo(path).isFile())
+        FFailure = QStringLiteral("файл не найден");
+    else if (FConnection.NotADatabase())
+        FFailure = NotConfiguration();
+    else
+        FFailure = Damaged(QStringLiteral("не удалось прочитать список таблиц"));
+    return false;
+}
 
 void TDBConfig::Log(const QString &line)
 {
@@ -91,6 +105,23 @@ bool TDBConfig::HasColumn(const QString &table, const QString &column)
         found = FQuery.AsText(QStringLiteral("name")).compare(column, Qt::CaseInsensitive) == 0;
     FQuery.Close();
     return found;
+}
+
+bool TDBConfig::HasTable(const QString &table)
+{
+    return FQuery.Open(FConnection, QStringLiteral("SELECT name FROM sqlite_master WHERE "
+                                                   "type='table' AND name=") +
+                                        TLiteral(table).Text + QStringLiteral(" COLLATE NOCASE")) &&
+           !FQuery.Eof();
+}
+
+// A file with neither of the tables every configuration has is some other database; one with
+// either is a configuration file that is damaged.
+void TDBConfig::FailedToRead(const QString &table)
+{
+    FFailure = HasTable(QStringLiteral("Part")) || HasTable(QStringLiteral("User"))
+                   ? Damaged(QStringLiteral("не удалось прочитать таблицу ") + table)
+                   : NotConfiguration();
 }
 
 // ---- saving ----
@@ -343,8 +374,10 @@ template <typename Place>
 bool TDBConfig::LoadNumbered(const QString &table, const QString &header, int last, Place place)
 {
     Log(header);
-    if (!OpenTable(SelectAll(table), QStringLiteral("Не удалось открыть таблицу ") + table))
+    if (!OpenTable(SelectAll(table), QStringLiteral("Не удалось открыть таблицу ") + table)) {
+        FailedToRead(table);
         return false;
+    }
     for (; !FQuery.Eof(); FQuery.Next(), Step()) {
         int num;
         try {

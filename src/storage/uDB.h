@@ -28,6 +28,9 @@ public:
     // Fills a fresh container from the open file; false when [Part] or [User] cannot be read.
     // Rows that cannot be used are logged and passed over.
     bool LoadConfig();
+    // Why the last Connect or LoadConfig failed, as the user is told: "файл не найден",
+    // "не является файлом конфигурации", or "файл повреждён: " and what could not be read.
+    QString Failure() const { return FFailure; }
     // Writes the container into the open file, whose tables must be empty, in one transaction.
     // True when every row was written and committed; a failed row is logged and the rest goes
     // on, but the transaction is then rolled back so the file keeps nothing half-written.
@@ -45,6 +48,8 @@ private:
     void Step();
     bool Run(const QString &sql);
     bool HasColumn(const QString &table, const QString &column);
+    bool HasTable(const QString &table);
+    void FailedToRead(const QString &table);
 
     void SaveParts();
     void SaveDevices();
@@ -86,6 +91,7 @@ private:
     TSqlConnection FConnection;
     TSqlQuery FQuery;
     bool FAllWritten = true;
+    QString FFailure;
     bool FRelayTwoShlf = true;
 };
 

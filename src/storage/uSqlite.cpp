@@ -68,6 +68,7 @@ bool TSqlConnection::Open(const QString &path)
     FDb.reset(db); // a handle comes back even when opening fails, and must be closed
     if (rc != SQLITE_OK) {
         FLastError = ErrorOf(db);
+        FNotADatabase = false;
         Close();
         return false;
     }
@@ -75,6 +76,7 @@ bool TSqlConnection::Open(const QString &path)
     sqlite3_busy_timeout(db, 1000);
     // A file that is not a database opens; reading its schema tells.
     if (!Execute(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        FNotADatabase = sqlite3_errcode(db) == SQLITE_NOTADB;
         Close();
         return false;
     }

@@ -27,6 +27,9 @@ public:
     // Opens an existing database file for reading and writing. False for a missing file and for
     // one that is not an SQLite database (probed here, not at the first query).
     bool Open(const QString &path);
+    // After a failed Open: whether the file was no SQLite database at all (rather than a
+    // damaged one or one that could not be opened).
+    bool NotADatabase() const { return FNotADatabase; }
     void Close();
     bool IsOpen() const { return FDb != nullptr; }
 
@@ -42,6 +45,7 @@ private:
     };
     std::unique_ptr<sqlite3, TCloser> FDb;
     QString FLastError;
+    bool FNotADatabase = false;
 };
 
 // The rows of one SELECT, read whole when it is opened, and a cursor over them. Columns are

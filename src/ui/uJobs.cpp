@@ -70,7 +70,11 @@ TJobResult SaveJob(TJobContext &context, const TJobSinks &sinks)
 TJobResult LoadJob(TJobContext &context, const TJobSinks &sinks)
 {
     TDBConfig db(context.Config, sinks.Log, sinks.Progress);
-    return db.Connect(context.FileName) && db.LoadConfig() ? TJobResult::Ok : TJobResult::No;
+    if (db.Connect(context.FileName) && db.LoadConfig())
+        return TJobResult::Ok;
+    if (sinks.Messages)
+        sinks.Messages->ShowMessage(db.Failure());
+    return TJobResult::No;
 }
 
 } // namespace

@@ -72,9 +72,9 @@ struct TJobSinks {
 };
 
 // Runs one job to its end on the calling thread. A save goes through the safe save (the file
-// there is replaced only by a complete one) and tells every failure; a load tells nothing, its
-// caller reports it. What the job tells goes into the context's outcome as well as to the
-// message sink. A code that names no job ends at once with No.
+// there is replaced only by a complete one) and tells every failure; a load tells only why it
+// failed, which its caller shows under its own message. What the job tells goes into the context's
+// outcome as well as to the message sink. A code that names no job ends at once with No.
 TJobResult ExecuteJob(int code, TJobContext &context, const TJobSinks &sinks);
 
 // Runs jobs for the editor: the progress window in the program, a plain call in tests.

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -206,22 +207,43 @@ TEST_F(Database, FilesWithoutTheTwoLoopsColumnLoadAndSave)
     EXPECT_EQ(ConfigDifferences(every, back, TCompare::Settings), QStringList());
 }
 
-TEST_F(Database, ForeignFiles)
+// A file that does not load says why: missing, some other file, or a damaged configuration.
+TEST_F(Database, FilesThatDoNotLoadSayWhy)
 {
-    TConfig c;
-    // An SQLite file of another program opens, but holds none of the tables.
-    const QString empty = Dir.filePath(QStringLiteral("empty"));
-    WriteText(empty, QString());
-    MakeFile({QStringLiteral("CREATE TABLE notes (x TEXT)")}, empty);
-    EXPECT_FALSE(Load(c));
-    EXPECT_EQ(Log.Lines.last(), QStringLiteral("Не удалось открыть таблицу Part"));
-
-    TDBConfig db(&c, nullptr);
-    EXPECT_FALSE(db.Connect(Dir.filePath(QStringLiteral("missing.cfg"))));
-    EXPECT_FALSE(QFile::exists(Dir.filePath(QStringLiteral("missing.cfg"))));
-    WriteText(Path, QStringLiteral("this is not a database, just some text"));
-    EXPECT_FALSE(db.Connect(Path));
-    EXPECT_EQ(db.ReadModuleID(), QString());
+    TConfig site;
+    FillEveryKind(site);
+    const QString notConfiguration = QStringLiteral("не является файлом конфигурации");
+    const struct {
+        std::function<void()> make;
+        QString cause;
+    } cases[] = {
+        {[this] { QFile::remove(Path); }, QStringLiteral("файл не найден")},
+        {[this] { WriteText(Path, QStringLiteral("just some text")); }, notConfiguration},
+        {[this] { WriteText(Path, QString()); }, notConfiguration},
+        // An SQLite file of another program opens, but holds none of the tables.
+        {[this] {
+             MakeFile({QStringLiteral("DROP TABLE [Part]"), QStringLiteral("DROP TABLE [User]")});
+         },
+         notConfiguration},
+        {[this, &site] {
+             SaveConfigFile(site, Path, Template, nullptr, nullptr);
+             QFile::resize(Path, QFileInfo(Path).size() / 10);
+         },
+         QStringLiteral("файл повреждён: не удалось прочитать список таблиц")},
+        {[this] { MakeFile({QStringLiteral("DROP TABLE [User]")}); },
+         QStringLiteral("файл повреждён: не удалось прочитать таблицу User")},
+    };
+    for (const auto &c : cases) {
+        c.make();
+        TConfig config;
+        TDBConfig db(&config, nullptr);
+        EXPECT_FALSE(db.Connect(Path) && db.LoadConfig()) << c.cause.toStdString();
+        EXPECT_EQ(db.Failure(), c.cause);
+        EXPECT_EQ(db.ReadModuleID(), QString());
+    }
+    // Trying a missing file does not make one.
+    const QString missing = Dir.filePath(QStringLiteral("missing.cfg"));
+    EXPECT_FALSE(TDBConfig(nullptr, nullptr).Connect(missing) || QFile::exists(missing));
 }
 
 // A save that cannot be completed leaves the file that was there byte for byte.

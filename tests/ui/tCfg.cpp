@@ -100,14 +100,15 @@ TEST_F(Editor, ShowsAConfigurationFile)
 }
 
 // An empty list shows no pane of a former selection.
-// A file that does not load: the message, and the window closes without a question; a window
-// that did start asks once before it closes.
+// A file that does not load: the message with its cause on a second line, and the window
+// closes without a question; a window that did start asks once before it closes.
 TEST_F(Editor, ClosingAsksOnlyAfterAStart)
 {
     Window.FileName = Dir.filePath(QStringLiteral("missing.cfg"));
     Window.show();
     EXPECT_FALSE(Window.StartUp());
-    EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral("Не удалось загрузить конфигурацию")});
+    EXPECT_EQ(Boxes.Shown,
+              QStringList{QStringLiteral("Не удалось загрузить конфигурацию\nфайл не найден")});
     EXPECT_TRUE(Window.close());
     EXPECT_TRUE(Boxes.Asked.isEmpty());
 

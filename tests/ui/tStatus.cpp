@@ -145,7 +145,7 @@ TEST_F(Status, FileJobs)
     EXPECT_EQ(loaded.DeviceCount(), 6);
     Context.FileName = Dir.filePath(QStringLiteral("missing.cfg"));
     EXPECT_EQ(Run(JobLoadFile), TJobResult::No);
-    EXPECT_TRUE(Context.Outcome.Messages.isEmpty());
+    EXPECT_EQ(Context.Outcome.Messages, QStringList{QStringLiteral("файл не найден")});
 
     const QString file = Dir.filePath(QStringLiteral("site.cfg"));
     Context.FileName = file;
