@@ -119,6 +119,15 @@ int main(int argc, char **argv)
     Save(user, folder, "user");
     TfmTuningUser admin(site, false, 111, *site.User(111), boxes);
     Save(admin, folder, "user-administrator");
+    // Values the lists do not offer, as a file or the module may hold them, shown by name.
+    TUser typeTwo(TUser::TypeAdmin, 1, 0, QStringLiteral("1234"), QStringLiteral("5678"));
+    TfmTuningUser keptType(site, false, 1, typeTwo, boxes);
+    Save(keptType, folder, "user-type-not-offered");
+    site.AddDevice(8, QStringLiteral("ВЕКТ-8 v4"), QStringLiteral("0020FF78CA03"), 0, {}, {}, {});
+    TShleif &v4Loop = *site.Device(8)->AsVEKT()->Loop(1);
+    v4Loop.Assign({.Type = 8, .Delay = 30, .Part = 1});
+    TfmTuningShlf keptLoop(site, v4Loop, false, false, boxes);
+    Save(keptLoop, folder, "loop-type-not-offered");
     TfmAddShlf loops(site, 3, false, {}, boxes);
     Save(loops, folder, "add-loops");
     TfmTuningShlf loop(site, *site.Device(3)->AsVEKT()->Loop(1), false, true, boxes);
@@ -131,6 +140,8 @@ int main(int argc, char **argv)
     Save(indicator, folder, "indicator");
     TfmTuningSMS sms(*site.Part(1)->SMS(1), boxes);
     Save(sms, folder, "sms");
+    TfmTuningSMS longNumber(TSMS{.Phone = QStringLiteral("1234567890123456"), .Plus = 1}, boxes);
+    Save(longNumber, folder, "sms-long-number");
     TfmTuningAccess access(TOptnAccess{QStringLiteral("8522")}, boxes);
     Save(access, folder, "access");
     SaveCatalog(ini,
@@ -160,6 +171,12 @@ int main(int argc, char **argv)
                          QStringLiteral("Вы действительно хотите изменить настройки?"),
                          QMessageBox::Yes | QMessageBox::No);
     Save(question, folder, "question");
+    // An error as the program shows it: the warning icon, a cause on a second line.
+    QMessageBox error(QMessageBox::Warning, QStringLiteral("ЛОРИМ"),
+                      QStringLiteral("Не удалось загрузить конфигурацию\n"
+                                     "файл повреждён: не удалось прочитать таблицу User"),
+                      QMessageBox::Ok);
+    Save(error, folder, "error");
 
     TfmStatus progress;
     progress.SetMax(10);
