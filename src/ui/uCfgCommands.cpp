@@ -762,7 +762,7 @@ bool TfmCfg::WriteCfg()
     Config->WriteAll = false;
     if (written) {
         SetOutOfStep(false);
-        Tell(QStringLiteral("Конфигурация записана"));
+        FBoxes.ShowNotice(QStringLiteral("Конфигурация записана"));
         return true;
     }
     TellLines(QStringList{QStringLiteral("Ошибка записи")} + FJob.Messages +
