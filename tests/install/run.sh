@@ -17,7 +17,7 @@ for program in lorim-config lorim-cli lorim-sim; do
 done
 [ ! -e "$prefix/bin/config.md_" ] && [ -f "$prefix/share/lorim/config.md_" ] ||
   { echo "the template is not in share/lorim only" >&2; exit 1; }
-for page in lorim-cli lorim-sim; do
+for page in lorim-config lorim-cli lorim-sim; do
   [ -f "$prefix/share/man/man1/$page.1.gz" ] || { echo "no manual page $page" >&2; exit 1; }
 done
 
