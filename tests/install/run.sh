@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs a build tree into a temporary prefix as a package would and checks what came out:
-# the programs answer --version, the installed lorim-cli reads the installed lorim-sim's site
-# into a file made from the template in the package's data folder and dumps it, and the
-# desktop entry and metadata are valid.
+# the programs answer --version, the manual pages, copyright file and changelog are there, the
+# installed lorim-cli reads the installed lorim-sim's site into a file made from the template in
+# the package's data folder and dumps it, and the desktop entry and metadata are valid.
 #   tests/install/run.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
@@ -17,8 +17,9 @@ for program in lorim-config lorim-cli lorim-sim; do
 done
 [ ! -e "$prefix/bin/config.md_" ] && [ -f "$prefix/share/lorim/config.md_" ] ||
   { echo "the template is not in share/lorim only" >&2; exit 1; }
-for page in lorim-config lorim-cli lorim-sim; do
-  [ -f "$prefix/share/man/man1/$page.1.gz" ] || { echo "no manual page $page" >&2; exit 1; }
+for file in man/man1/lorim-config.1.gz man/man1/lorim-cli.1.gz man/man1/lorim-sim.1.gz \
+            doc/lorim-config/copyright doc/lorim-config/changelog.gz; do
+  [ -f "$prefix/share/$file" ] || { echo "no share/$file" >&2; exit 1; }
 done
 
 port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("0.0.0.0",0)); print(s.getsockname()[1])')
