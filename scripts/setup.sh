@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6sql6-sqlite libgl-dev
   qt6-translations-l10n fonts-dejavu-core
   xvfb x11-utils xdotool dbus-x11 at-spi2-core python3-pyatspi
-  dpkg-dev file desktop-file-utils appstream man-db
+  dpkg-dev file desktop-file-utils appstream man-db lintian
   libgtest-dev libgmock-dev googletest
   libsqlite3-dev sqlite3
   clang libclang-rt-14-dev

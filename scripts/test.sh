@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the test build (AddressSanitizer and UndefinedBehaviorSanitizer)
-# and runs every test; builds the optimised tree too, whose warnings differ; then runs each
-# fuzz target for a short smoke (30 s, its seed corpus replayed first).
+# and runs every test; builds the optimised tree too, whose warnings differ, and checks its
+# installation and Debian package as shipped; then runs each fuzz target for a short smoke (30 s,
+# its seed corpus replayed first).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -13,4 +14,5 @@ export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build/test --output-on-failure -j2
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DLORIM_TESTS=ON >/dev/null
 cmake --build build/release
+ctest --test-dir build/release --output-on-failure -R '^Install\.'
 ./scripts/fuzz.sh 30

@@ -2,7 +2,8 @@
 # Installs a build tree into a temporary prefix as a package would and checks what came out:
 # the programs answer --version, the manual pages, copyright file and changelog are there, the
 # installed lorim-cli reads the installed lorim-sim's site into a file made from the template in
-# the package's data folder and dumps it, and the desktop entry and metadata are valid.
+# the package's data folder and dumps it, and the desktop entry and metadata are valid; where
+# lintian is installed, the Debian package made from the tree passes it.
 #   tests/install/run.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
@@ -33,3 +34,10 @@ for _ in $(seq 50); do grep -q '^udp ' "$prefix/sim.out" && break; sleep 0.1; do
 
 desktop-file-validate "$prefix/share/applications/org.lorim.Config.desktop"
 appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/org.lorim.Config.metainfo.xml" >/dev/null
+
+# The Debian package made from the tree passes Debian's own checker, where it is installed.
+if command -v lintian >/dev/null; then
+  cpack --config "$build/CPackConfig.cmake" -G DEB -B "$prefix/deb" \
+    -D CPACK_OUTPUT_FILE_PREFIX="$prefix/deb" >/dev/null
+  lintian --fail-on error,warning "$prefix"/deb/*.deb
+fi
