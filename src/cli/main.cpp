@@ -1,19 +1,24 @@
 // lorim-cli: the link and file jobs of the configuration tool without a window.
 //
-//   lorim-cli read OUT.cfg [link options] [--password DIGITS] [--ini FILE] [--log]
-//   lorim-cli write FILE.cfg [link options] [--password DIGITS] [--ini FILE] [--log] [--no-backup]
+//   lorim-cli read OUT.cfg [link options] [password options] [--ini FILE] [--log]
+//   lorim-cli write FILE.cfg [link options] [password options] [--ini FILE] [--log] [--no-backup]
 //             [--no-restore]
-//   lorim-cli clock [link options] [--password DIGITS] [--ini FILE] [--log]
+//   lorim-cli clock [link options] [password options] [--ini FILE] [--log]
 //   lorim-cli dump FILE.cfg
 //   lorim-cli report FILE.cfg [--format html|csv|json] [-o OUT] [--passwords]
 //   lorim-cli diff FILE.cfg OTHER.cfg
-//   lorim-cli diff FILE.cfg [link options] [--password DIGITS] [--ini FILE] [--log]
+//   lorim-cli diff FILE.cfg [link options] [password options] [--ini FILE] [--log]
+//
+// The password options: --password-file FILE ("-": standard input), --password alone (asked
+// for on the terminal), --password DIGITS (seen by every user of the computer: warned about);
+// else the environment's LORIM_PASSWORD.
 //
 // Exit status: 0 done, 1 file error, 2 usage error, 3 login refused or no password found,
 // 4 link failure, 5 the configurations differ.
 
 #include "cli/uCliSinks.h"
 #include "cli/uDump.h"
+#include "cli/uSecret.h"
 #include "link/uPort.h"
 #include "model/uCompare.h"
 #include "model/uConfig.h"
@@ -29,6 +34,7 @@
 #include <QSaveFile>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -53,6 +59,14 @@ class TUsageError {
 public:
     explicit TUsageError(QString text) : Text(std::move(text)) {}
     QString Text;
+};
+
+// A run that cannot go on, with its message and exit status.
+class TFailure {
+public:
+    TFailure(QString text, int exit) : Text(std::move(text)), Exit(exit) {}
+    QString Text;
+    int Exit;
 };
 
 // The link settings: section "Link" of the INI file, then --udp or --serial over them.
@@ -150,13 +164,45 @@ private:
         return port.ResultCode;
     }
 
+    // The access password given for this run, taken once: from --password-file, from
+    // --password (asked for on the terminal when it has no value), or from LORIM_PASSWORD.
+    std::optional<QString> GivenPassword()
+    {
+        if (FPasswordTaken)
+            return FPassword;
+        FPasswordTaken = true;
+        const bool fromFile = FArgs.isSet(QStringLiteral("password-file"));
+        const bool fromOption = FArgs.isSet(QStringLiteral("password"));
+        if (fromFile && fromOption)
+            throw TUsageError(QStringLiteral("--password and --password-file exclude each other"));
+        if (fromFile) {
+            const QString path = FArgs.value(QStringLiteral("password-file"));
+            FPassword = ReadSecretFile(path);
+            if (!FPassword || FPassword->isEmpty())
+                throw TFailure(QStringLiteral("Не удалось прочитать пароль из ") + path, ExitFile);
+        } else if (fromOption) {
+            FPassword = FArgs.value(QStringLiteral("password"));
+            if (FPassword->isEmpty())
+                FPassword = AskSecret(QStringLiteral("Пароль доступа: "));
+            else
+                Err(QStringLiteral("lorim-cli: --password DIGITS shows the password to every user "
+                                   "of this computer; use LORIM_PASSWORD, --password-file or "
+                                   "--password alone"));
+            if (!FPassword)
+                throw TUsageError(QStringLiteral("--password alone asks on the terminal, and there "
+                                                 "is none: use LORIM_PASSWORD or --password-file"));
+        } else if (qEnvironmentVariableIsSet("LORIM_PASSWORD")) {
+            FPassword = qEnvironmentVariable("LORIM_PASSWORD");
+        }
+        return FPassword;
+    }
+
     // Reads the network's whole configuration, logging in with the password given or else one
     // found in the catalogue; the job's result.
     int ReadNetwork(TConfig &config)
     {
-        const bool withPassword = FArgs.isSet(QStringLiteral("password"));
-        return RunJob(withPassword ? JobRead : JobConnect, config,
-                      FArgs.value(QStringLiteral("password")));
+        const std::optional<QString> given = GivenPassword();
+        return RunJob(given ? JobRead : JobConnect, config, given.value_or(QString()));
     }
 
     int Read(const QString &out)
@@ -197,10 +243,7 @@ private:
         if (!Load(file, config))
             return ExitFile;
         const TUser *admin = config.User(TUser::AdminNumber);
-        const QString password = FArgs.isSet(QStringLiteral("password"))
-                                     ? FArgs.value(QStringLiteral("password"))
-                                 : admin ? admin->Pswrd1
-                                         : QString();
+        const QString password = GivenPassword().value_or(admin ? admin->Pswrd1 : QString());
         TConfig before;
         QString backup;
         const bool keep = !FArgs.isSet(QStringLiteral("no-backup"));
@@ -237,9 +280,7 @@ private:
     int Clock()
     {
         TConfig config;
-        const QString password = FArgs.isSet(QStringLiteral("password"))
-                                     ? FArgs.value(QStringLiteral("password"))
-                                     : config.User(TUser::AdminNumber)->Pswrd1;
+        const QString password = GivenPassword().value_or(config.User(TUser::AdminNumber)->Pswrd1);
         return ExitOfResult(RunJob(JobClock, config, password));
     }
 
@@ -328,6 +369,8 @@ private:
     TStderrMessages FErrors;
     TModuleEffect FEffect = TModuleEffect::None; // of the last link job
     TRestore FRestore = TRestore::NotNeeded;
+    bool FPasswordTaken = false;
+    std::optional<QString> FPassword;
 };
 
 } // namespace
@@ -369,10 +412,16 @@ int main(int argc, char **argv)
         {QStringLiteral("serial"), QStringLiteral("Reach the module over this serial port."),
          QStringLiteral("device")},
         {QStringLiteral("password"),
-         QStringLiteral("Log in with this password (else: read and diff search the catalogue "
-                        "for it, write takes the file's administrator password, clock takes "
-                        "8522)."),
+         QStringLiteral("Log in with this password; given alone, it is asked for on the "
+                        "terminal. A password on the command line is seen by every user of the "
+                        "computer: prefer LORIM_PASSWORD or --password-file. Without any: read "
+                        "and diff search the catalogue for it, write takes the file's "
+                        "administrator password, clock takes 8522."),
          QStringLiteral("digits")},
+        {QStringLiteral("password-file"),
+         QStringLiteral("Log in with the password on the first line of this file (- for "
+                        "standard input)."),
+         QStringLiteral("file")},
         {QStringLiteral("ini"),
          QStringLiteral("The INI file with the link settings and the catalogue."),
          QStringLiteral("file")},
@@ -392,7 +441,7 @@ int main(int argc, char **argv)
          QStringLiteral("file")},
         {QStringLiteral("passwords"), QStringLiteral("report: show the users' passwords.")},
     });
-    if (!args.parse(QCoreApplication::arguments())) {
+    if (!args.parse(MarkPasswordToAsk(QCoreApplication::arguments()))) {
         Err(args.errorText());
         Err(args.helpText());
         return ExitUsage;
@@ -411,5 +460,8 @@ int main(int argc, char **argv)
         Err(QStringLiteral("lorim-cli: ") + e.Text);
         Err(args.helpText());
         return ExitUsage;
+    } catch (const TFailure &e) {
+        Err(e.Text);
+        return e.Exit;
     }
 }

@@ -40,7 +40,9 @@ void TTerminalProgress::ProgressReset()
 
 void TTerminalProgress::ProgressStep()
 {
-    ++FPosition;
+    // The read's three streams each set the maximum while the position runs on: the bar
+    // stops at its end, as the window's does.
+    FPosition = std::min(FPosition + 1, FMax);
     Draw();
 }
 

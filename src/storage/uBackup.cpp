@@ -19,6 +19,19 @@ QString ModuleFolder(const TBackupSettings &settings, const QString &moduleID)
     return QDir(settings.Folder).filePath(moduleID);
 }
 
+// Creates a folder with the folders above it that are missing, each readable by its owner
+// alone, as the files the tool keeps there hold every password of a site. Folders that were
+// there keep their permissions. False when it cannot be created.
+bool MakePrivatePath(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return true;
+    if (info.exists() || !MakePrivatePath(info.absolutePath()) || !QDir().mkdir(path))
+        return false;
+    return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 // The backups of a module's folder, oldest first: the names are dates and times.
 QStringList BackupNames(const QDir &folder)
 {
@@ -52,7 +65,7 @@ QString SaveBackup(TConfig &config, const TBackupSettings &settings, const QDate
         return QString();
     }
     const QDir folder(ModuleFolder(settings, module->ID));
-    if (!QDir().mkpath(folder.path())) {
+    if (!MakePrivatePath(folder.path())) {
         failure = QStringLiteral("Не удалось создать папку ") + folder.path();
         return QString();
     }

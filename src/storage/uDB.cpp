@@ -666,10 +666,10 @@ TSaveResult SaveConfigFile(TConfig &config, const QString &path, const QString &
         if (!db.SaveConfig())
             return TSaveResult::NotWritten;
     } // the database is closed before the file is moved
-    // The file keeps the permissions it had; a new one gets the usual ones, not the temporary's.
+    // The file keeps the permissions it had; a new one, which holds every password of a site,
+    // is its owner's alone.
     copy.setPermissions(target.exists() ? target.permissions()
-                                        : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                              QFile::ReadOther);
+                                        : QFile::ReadOwner | QFile::WriteOwner);
     // rename() replaces the target in one step; the temporary name is then gone.
     if (std::rename(QFile::encodeName(copy.fileName()).constData(),
                     QFile::encodeName(target.absoluteFilePath()).constData()) != 0)

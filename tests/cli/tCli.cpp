@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -33,11 +34,19 @@ struct Cli : testing::Test {
 
     QString File(const char *name) const { return Dir.filePath(QString::fromLatin1(name)); }
 
-    TRun RunCli(const QStringList &args)
+    // Runs lorim-cli with the arguments, an environment variable ("NAME=value") and what it
+    // reads on standard input.
+    TRun RunCli(const QStringList &args, const QString &variable = {}, const QByteArray &input = {})
     {
         QProcess p;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!variable.isEmpty())
+            environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+        p.setProcessEnvironment(environment);
         p.start(AppDir + QStringLiteral("lorim-cli"),
                 args + QStringList{QStringLiteral("--ini"), Ini});
+        p.write(input);
+        p.closeWriteChannel();
         p.waitForFinished(60000);
         return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
                 QString::fromLocal8Bit(p.readAllStandardError())};
@@ -127,6 +136,27 @@ TEST_F(Cli, ReadDumpWriteAndClockAgainstSimulators)
                       QStringLiteral("--password"), QStringLiteral("8522")})
                   .Exit,
               0);
+}
+
+// The access password stays off the command line: it comes from the environment or a file
+// (standard input here); one given on the command line still works, with a warning.
+TEST_F(Cli, PasswordsFromTheEnvironmentOrAFile)
+{
+    TSimProcess sim({});
+    ASSERT_TRUE(sim.Started);
+    const QStringList read{QStringLiteral("read"), File("site.cfg"), QStringLiteral("--udp"),
+                           sim.Address()};
+    EXPECT_EQ(RunCli(read).Exit, 3); // no password, and none in the catalogue
+    EXPECT_EQ(RunCli(read, QStringLiteral("LORIM_PASSWORD=8522")).Exit, 0);
+    EXPECT_EQ(RunCli(read, QStringLiteral("LORIM_PASSWORD=1111")).Exit, 3);
+    const TRun piped = RunCli(
+        read + QStringList{QStringLiteral("--password-file"), QStringLiteral("-")}, {}, "8522\n");
+    EXPECT_EQ(piped.Exit, 0) << piped.Err.toStdString();
+    EXPECT_TRUE(piped.Err.isEmpty());
+    const TRun shown =
+        RunCli(read + QStringList{QStringLiteral("--password"), QStringLiteral("8522")});
+    EXPECT_EQ(shown.Exit, 0);
+    EXPECT_TRUE(shown.Err.startsWith(QStringLiteral("lorim-cli: --password DIGITS shows")));
 }
 
 // Two jobs on one UDP port of this computer would take each other's replies: the second ends at

@@ -1,4 +1,5 @@
-// Backups of modules' configurations: where they go, and that only the newest are kept.
+// Backups of modules' configurations: where they go, that only the newest are kept, and that
+// only their owner may read them.
 
 #include "storage/uBackup.h"
 
@@ -7,6 +8,7 @@
 #include "support/uTestSupport.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -33,6 +35,11 @@ TEST(Backup, KeepsTheNewestPerModule)
                                   folder + QStringLiteral("2026-12-06_153112.cfg")}));
     EXPECT_EQ(ListBackups(settings, QStringLiteral("0020FF78C534")),
               (QStringList{saved[2], saved[1]}));
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                      QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    for (const QString &path : {saved[2], folder, dir.filePath(QStringLiteral("b"))})
+        EXPECT_EQ(QFileInfo(path).permissions() & others, QFile::Permissions())
+            << path.toStdString();
 
     // A folder that cannot be made says so.
     const TBackupSettings blocked{dir.filePath(QStringLiteral("lorim-config.ini/x")), 20};
