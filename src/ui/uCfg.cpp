@@ -330,19 +330,19 @@ void TfmCfg::ShowDevice(const TDevicePane &pane, const TDevice &device)
 {
     FUi->pcTuning->setCurrentWidget(pane.Page);
     pane.Group->setTitle(device.Type);
-    pane.ID->setText(device.IDText());
-    pane.KeyDB->setText(device.KeyDB);
+    ShowValue(pane.ID, device.IDText());
+    ShowValue(pane.KeyDB, device.KeyDB);
 }
 
 void TfmCfg::ShowRelay(const TRelayGroup &group, const TRelay &relay)
 {
-    group.Mode->setText(relay.ModeName());
-    group.Delay->setText(QString::number(relay.Delay));
+    ShowValue(group.Mode, relay.ModeName());
+    ShowValue(group.Delay, QString::number(relay.Delay));
     // "АСПТ" works on a loop of a control panel; every other mode on a partition.
     const bool onLoop = relay.IsASPT();
     group.DevCaption->setText(onLoop ? QStringLiteral("Расширитель:") : QStringLiteral("Раздел:"));
-    group.DevValue->setText(onLoop ? relay.DeviceText() : relay.PartText());
-    group.ShlfValue->setText(relay.ShlfText());
+    ShowValue(group.DevValue, onLoop ? relay.DeviceText() : relay.PartText());
+    ShowValue(group.ShlfValue, relay.ShlfText());
     group.TwoShlf->setChecked(relay.TwoShlf != 0);
     for (QWidget *w :
          {static_cast<QWidget *>(group.ShlfCaption), static_cast<QWidget *>(group.ShlfValue),
@@ -372,7 +372,7 @@ void TfmCfg::ShowKPPane(int address)
     ShowDevice(DevicePane(QStringLiteral("KP")), d);
     FUi->chb1->setChecked(d.SoundKeys());
     FUi->chb2->setChecked(d.SoundArm());
-    FUi->lbKPPart->setText(d.PartText());
+    ShowValue(FUi->lbKPPart, d.PartText());
 }
 
 void TfmCfg::ShowVEKTPane(int address)
@@ -390,8 +390,8 @@ void TfmCfg::ShowVEKTPane(int address)
 void TfmCfg::ShowIndicators(const TIndicPane &pane, const TIndicDev &unit)
 {
     ShowDevice(pane.Device, unit);
-    pane.Mode->setText(unit.ModeName());
-    pane.Part->setText(unit.PartText());
+    ShowValue(pane.Mode, unit.ModeName());
+    ShowValue(pane.Part, unit.PartText());
     QTreeWidget *list = pane.Indicators;
     list->clear();
     // Only an individually set up unit has indicators of its own.
@@ -421,8 +421,8 @@ void TfmCfg::ShowPartPane(int number)
 {
     const TPart &p = *Config->Part(number);
     FUi->pcTuning->setCurrentWidget(FUi->tsPart);
-    FUi->lbPartDelay->setText(QString::number(p.Delay));
-    FUi->lbPartKeyDB->setText(p.KeyDB);
+    ShowValue(FUi->lbPartDelay, QString::number(p.Delay));
+    ShowValue(FUi->lbPartKeyDB, p.KeyDB);
     FUi->lvPartSMS->clear();
     for (int k = 1; k <= TPart::SMSCount; ++k) {
         const TSMS &s = *p.SMS(k);
@@ -437,7 +437,7 @@ void TfmCfg::ShowUserPane(int number)
 {
     const TUser &u = *Config->User(number);
     FUi->pcTuning->setCurrentWidget(FUi->tsUser);
-    FUi->lbUserType->setText(u.TypeName());
-    FUi->lbUserPart1->setText(u.Part1Text());
-    FUi->lbUserPart2->setText(u.Part2Text());
+    ShowValue(FUi->lbUserType, u.TypeName());
+    ShowValue(FUi->lbUserPart1, u.Part1Text());
+    ShowValue(FUi->lbUserPart2, u.Part2Text());
 }

@@ -30,6 +30,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTextDocument>
@@ -91,8 +92,21 @@ void TfmCfg::SetUpCommands()
     ui.sbtReadCfg->setIcon(style->standardIcon(QStyle::SP_ArrowDown));
     ui.sbtWriteCfg->setIcon(style->standardIcon(QStyle::SP_ArrowUp));
     ui.Panel3->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    for (QTreeWidget *list : {ui.lvDev, ui.lvPart, ui.lvUser})
-        connect(list, &QTreeWidget::itemDoubleClicked, ui.NUpdtObj, &QAction::trigger);
+    // The lists answer the keys the catalogue does: Enter (or a double click) changes the
+    // object, Insert adds one, Delete deletes it; the partition's loop list adds and takes out
+    // loops the same way.
+    const auto onKey = [](QWidget *list, Qt::Key key, const std::function<void()> &command) {
+        auto *shortcut = new QShortcut(QKeySequence(key), list);
+        shortcut->setContext(Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, list, command);
+    };
+    for (QTreeWidget *list : {ui.lvDev, ui.lvPart, ui.lvUser}) {
+        connect(list, &QTreeWidget::itemActivated, ui.NUpdtObj, &QAction::trigger);
+        onKey(list, Qt::Key_Insert, [this] { FUi->NAddObj->trigger(); });
+        onKey(list, Qt::Key_Delete, [this] { FUi->NDelObj->trigger(); });
+    }
+    onKey(ui.lvPartShlf, Qt::Key_Insert, [this] { AddLoopsToPart(); });
+    onKey(ui.lvPartShlf, Qt::Key_Delete, [this] { RemovePartLoop(); });
 
     // The panes.
     const std::pair<QPushButton *, int> relays[] = {{ui.btCMRelay1, 1},
@@ -110,14 +124,14 @@ void TfmCfg::SetUpCommands()
     for (const auto &[button, label] : keys)
         connect(button, &QPushButton::clicked, this, [this, l = label] { KeyDBChange(l); });
     const auto rowOf = [](QTreeWidget *list) { return SelectedIndex(list); };
-    connect(ui.lvVEKTShlf, &QTreeWidget::itemDoubleClicked, this,
+    connect(ui.lvVEKTShlf, &QTreeWidget::itemActivated, this,
             [this, rowOf] { EditLoopOfPanel(rowOf(FUi->lvVEKTShlf)); });
-    connect(ui.lvPartShlf, &QTreeWidget::itemDoubleClicked, this,
+    connect(ui.lvPartShlf, &QTreeWidget::itemActivated, this,
             [this, rowOf] { EditLoopOfPart(rowOf(FUi->lvPartShlf)); });
-    connect(ui.lvPartSMS, &QTreeWidget::itemDoubleClicked, this,
+    connect(ui.lvPartSMS, &QTreeWidget::itemActivated, this,
             [this, rowOf] { EditSMS(rowOf(FUi->lvPartSMS)); });
     for (QTreeWidget *list : {ui.lvVMSIndic, ui.lvIBIndic})
-        connect(list, &QTreeWidget::itemDoubleClicked, this,
+        connect(list, &QTreeWidget::itemActivated, this,
                 [this, list, rowOf] { EditIndicator(rowOf(list)); });
     connect(ui.BitBtn3, &QPushButton::clicked, this, &TfmCfg::AddLoopsToPart);
     connect(ui.BitBtn4, &QPushButton::clicked, this, &TfmCfg::RemovePartLoop);
@@ -161,11 +175,11 @@ void TfmCfg::ShowMenuCaptions()
     const QString noun = tab == FUi->tsDev     ? QStringLiteral("устройство")
                          : tab == FUi->tsParts ? QStringLiteral("раздел")
                                                : QStringLiteral("пользователя");
-    FUi->NAddObj->setText(QStringLiteral("Добавить ") + noun);
-    FUi->NDelObj->setText(QStringLiteral("Удалить ") + noun);
-    FUi->NUpdtObj->setText(users ? QStringLiteral("Изменить настройки ") + noun
-                           : tab == FUi->tsDev ? QStringLiteral("Изменить настройки устройства")
-                                               : QStringLiteral("Изменить настройки раздела"));
+    FUi->NAddObj->setText(QStringLiteral("&Добавить ") + noun);
+    FUi->NDelObj->setText(QStringLiteral("&Удалить ") + noun);
+    FUi->NUpdtObj->setText(users ? QStringLiteral("&Изменить настройки ") + noun
+                           : tab == FUi->tsDev ? QStringLiteral("&Изменить настройки устройства")
+                                               : QStringLiteral("&Изменить настройки раздела"));
 }
 
 void TfmCfg::RefreshActiveList() { pcObjChange(); }
@@ -710,7 +724,7 @@ void TfmCfg::KeyDBChange(QLabel *value)
     QString key = value->text();
     if (!EditKeyDBDialog(*Config, key, FBoxes, this))
         return;
-    value->setText(key);
+    ShowValue(value, key);
     if (FUi->pcObj->currentWidget() == FUi->tsDev) {
         if (TDevice *d = Config->Device(SelectedNumber(FUi->lvDev)))
             d->KeyDB = key;

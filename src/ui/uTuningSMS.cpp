@@ -38,7 +38,8 @@ TfmTuningSMS::TfmTuningSMS(const TSMS &record, TMessageBoxes &boxes, QWidget *pa
     ShowPlus();
     (FRecord.Code != 0 ? FUi->rb2 : FUi->rb1)->setChecked(true);
     connect(FUi->edPhone, &QLineEdit::textChanged, this, &TfmTuningSMS::ShowPlus);
-    connect(FUi->chbPlus, &QCheckBox::clicked, this, &TfmTuningSMS::PlusClicked);
+    // Toggled, not clicked: the accessibility bus's action on a check box toggles it.
+    connect(FUi->chbPlus, &QCheckBox::toggled, this, &TfmTuningSMS::PlusClicked);
     SetUpFrame();
 }
 

@@ -5,6 +5,8 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTreeWidget>
@@ -29,7 +31,41 @@ protected:
     }
 };
 
+// The label before a widget in the layout that holds it: to its left in a grid, the item before
+// it in a row or column; null when there is none.
+const QLabel *LabelBefore(const QWidget *widget)
+{
+    const QWidget *parent = widget->parentWidget();
+    if (!parent)
+        return nullptr;
+    for (const QLayout *layout : parent->findChildren<QLayout *>()) {
+        const int index = layout->indexOf(widget);
+        if (index < 0)
+            continue;
+        const QLayoutItem *before = nullptr;
+        if (const auto *grid = qobject_cast<const QGridLayout *>(layout)) {
+            int row = 0, column = 0, rows = 0, columns = 0;
+            grid->getItemPosition(index, &row, &column, &rows, &columns);
+            before = column > 0 ? grid->itemAtPosition(row, column - 1) : nullptr;
+        } else if (index > 0) {
+            before = layout->itemAt(index - 1);
+        }
+        return before ? qobject_cast<const QLabel *>(before->widget()) : nullptr;
+    }
+    return nullptr;
+}
+
 } // namespace
+
+void ShowValue(QLabel *value, const QString &text)
+{
+    value->setText(text);
+    const QLabel *caption = LabelBefore(value);
+    const QString name = caption ? caption->text().remove(u'&').trimmed()
+                                 : value->accessibleName().section(u':', 0, 0);
+    value->setAccessibleName((name.endsWith(u':') ? name.chopped(1) : name) + QStringLiteral(": ") +
+                             text);
+}
 
 void LockRedraw(QWidget *window, bool lock)
 {

@@ -4,6 +4,7 @@
 #include <QString>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QTreeWidget;
 class QWidget;
@@ -16,6 +17,11 @@ void LockRedraw(QWidget *window, bool lock);
 // Selects row index of a list, or its last row when index is past the end; an empty list is
 // left alone.
 void SelectNearRow(QTreeWidget *list, int index);
+
+// Shows a value in a label that stands beside its caption, and gives it the caption and the
+// value as its accessible name ("Задержка: 20"), so that a screen reader reads both; the
+// caption is the label before it in its layout, whatever that says now.
+void ShowValue(QLabel *value, const QString &text);
 
 // A number as the lists show it: padded on the left with blanks to width characters, so that
 // text order is numeric order.

@@ -4,13 +4,19 @@
 #include "uUiTestSupport.h"
 #include "ui/uTuningAccess.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QStackedWidget>
 
 namespace {
 
 struct Editor : TEditorTest {
-    QString Text(const char *label) const { return Child<QLabel>(Window, label)->text(); }
+    // What a screen reader reads of a value label: its caption with the value.
+    QString Read(const char *label) const
+    {
+        return QAccessible::queryAccessibleInterface(Child<QLabel>(Window, label))
+            ->text(QAccessible::Name);
+    }
     QString Page() const
     {
         return Child<QStackedWidget>(Window, "pcTuning")->currentWidget()->objectName();
@@ -58,13 +64,14 @@ TEST_F(Editor, ShowsAConfigurationFile)
                                             QStringLiteral("00-20-FF-78-C5-34"),
                                             QStringLiteral("2.1"), QStringLiteral("1.0")}));
     EXPECT_EQ(Page(), QStringLiteral("tsCM"));
-    EXPECT_EQ(Text("lbCMDev1") + Text("lbCMDevVal1"), QStringLiteral("Раздел:1"));
+    EXPECT_EQ(Read("lbCMDelay1") + u'|' + Read("lbCMDevVal1"),
+              QStringLiteral("Задержка: 60|Раздел: 1"));
     EXPECT_TRUE(Child<QLabel>(Window, "lbCMShlfVal1")->isHidden());
-    EXPECT_EQ(Text("lbCMDev2") + Text("lbCMDevVal2") + Text("lbCMShlfVal2"),
-              QStringLiteral("Расширитель:23"));
+    EXPECT_EQ(Read("lbCMDevVal2") + u'|' + Read("lbCMShlfVal2"),
+              QStringLiteral("Расширитель: 2|Шлейф: 3"));
     EXPECT_TRUE(!Child<QCheckBox>(Window, "chbCM2")->isHidden() &&
                 Child<QCheckBox>(Window, "chbCM2")->isChecked());
-    EXPECT_EQ(Text("lbCMDev3") + Text("lbCMDevVal3"), QStringLiteral("Раздел:Нет"));
+    EXPECT_EQ(Read("lbCMDevVal3"), QStringLiteral("Раздел: Нет"));
 
     Select("lvDev", 5); // ВМС-8, set up indicator by indicator
     EXPECT_EQ(Page(), QStringLiteral("tsVMS"));
@@ -89,6 +96,7 @@ TEST_F(Editor, ShowsAConfigurationFile)
     Tab(1);
     EXPECT_EQ(Row("lvPart", 0), (QStringList{QStringLiteral("  1"), QStringLiteral("10")}));
     EXPECT_EQ(Page(), QStringLiteral("tsPart"));
+    EXPECT_EQ(Read("lbPartDelay"), QStringLiteral("Задержки: 10"));
     EXPECT_EQ(List("lvPartSMS")->topLevelItemCount(), 3);
     EXPECT_EQ(Row("lvPartSMS", 0)[1], QStringLiteral("+79001234567"));
     EXPECT_EQ(Row("lvPartSMS", 2).mid(0, 2),
@@ -97,6 +105,8 @@ TEST_F(Editor, ShowsAConfigurationFile)
     Tab(2);
     EXPECT_EQ(Row("lvUser", 1), (QStringList{QStringLiteral("  2"), QStringLiteral("Техник"),
                                              QStringLiteral("Любой"), QStringLiteral("Нет")}));
+    Select("lvUser", 1);
+    EXPECT_EQ(Read("lbUserType"), QStringLiteral("Тип: Техник"));
 }
 
 // An empty list shows no pane of a former selection.

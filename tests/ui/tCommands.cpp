@@ -16,6 +16,7 @@
 #include "ui/uTuningShlf.h"
 #include "ui/uTuningUser.h"
 
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 
@@ -422,5 +423,72 @@ TEST_F(Commands, WholeWriteKeepsABackupAndRestoresItOnFailure)
         QFile file(report);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_TRUE(file.read(5) == (report.endsWith(u"pdf") ? "%PDF-" : "<!DOC"));
+    }
+}
+
+// The main commands from the keyboard alone: F5 reads; in the users' list Insert adds a user
+// (typed into its dialog, taken with Enter), Enter opens a row, Delete deletes it; Ctrl+S
+// saves. Every menu marks a letter of each item, no letter twice.
+TEST_F(Commands, TheKeyboardReachesTheMainCommands)
+{
+    OpenModule();
+    Window.show();
+    // The window is active again when a job's window or a dialog has closed; a window manager
+    // sees to that, here it is done by hand.
+    const auto focus = [this](QTreeWidget *list) {
+        QApplication::setActiveWindow(&Window);
+        list->setFocus();
+        return list;
+    };
+    QTreeWidget *devices = focus(List("lvDev"));
+    Boxes.Answers = {true};
+    QTest::keyClick(devices, Qt::Key_F5);
+    EXPECT_EQ(Boxes.Asked.last(), QStringLiteral("Считать конфигурацию?"));
+    focus(devices);
+
+    QTest::keyClick(devices, Qt::Key_Tab, Qt::ControlModifier);
+    QTest::keyClick(List("lvPart"), Qt::Key_Tab, Qt::ControlModifier);
+    QTreeWidget *users = focus(List("lvUser"));
+    ASSERT_TRUE(users->isVisible());
+    WhenModal<TfmTuningUser>([](TfmTuningUser &dialog) {
+        QLineEdit *password = Edit(dialog, "edPwd1");
+        QApplication::setActiveWindow(&dialog);
+        for (int i = 0; i < 10 && QApplication::focusWidget() != password; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QApplication::processEvents();
+        QTest::keyClicks(password, QStringLiteral("5678"));
+        QTest::keyClick(password, Qt::Key_Return);
+    });
+    QTest::keyClick(users, Qt::Key_Insert);
+    ASSERT_NE(Module.Site.User(4), nullptr);
+    EXPECT_EQ(Module.Site.User(4)->Pswrd1, QStringLiteral("5678"));
+
+    Select("lvUser", 4);
+    focus(users);
+    bool opened = false;
+    WhenModal<TfmTuningUser>([&opened](TfmTuningUser &dialog) {
+        opened = true;
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    QTest::keyClick(users, Qt::Key_Return);
+    EXPECT_TRUE(opened);
+    Boxes.Answers = {true};
+    QTest::keyClick(focus(users), Qt::Key_Delete);
+    EXPECT_EQ(Module.Site.User(4), nullptr);
+
+    const QString saved = Dir.filePath(QStringLiteral("keys.cfg"));
+    Window.ChooseSaveFile = [saved] { return saved; };
+    QTest::keyClick(focus(users), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(QFile::exists(saved));
+
+    for (QMenu *menu : Window.findChildren<QMenu *>()) {
+        Q_EMIT menu->aboutToShow();
+        QSet<QString> letters;
+        for (const QAction *item : menu->actions())
+            if (!item->isSeparator()) {
+                const QString key = QKeySequence::mnemonic(item->text()).toString();
+                EXPECT_FALSE(key.isEmpty() || letters.contains(key)) << item->text().toStdString();
+                letters.insert(key);
+            }
     }
 }

@@ -3,10 +3,21 @@
 
 #include "link/uOptnLink.h"
 #include "uUiTestSupport.h"
+#include "ui/uAddShlf.h"
+#include "ui/uCreateDev.h"
+#include "ui/uMain.h"
 #include "ui/uTuningAccess.h"
+#include "ui/uTuningDev.h"
+#include "ui/uTuningIndic.h"
+#include "ui/uTuningKeyDB.h"
 #include "ui/uTuningLink.h"
+#include "ui/uTuningPart.h"
+#include "ui/uTuningRelay.h"
 #include "ui/uTuningSMS.h"
+#include "ui/uTuningShlf.h"
 #include "ui/uTuningUser.h"
+#include "ui/uUpdateCfg.h"
+#include "ui/uViewCfg.h"
 
 #include <QMessageBox>
 
@@ -251,3 +262,58 @@ TEST(TuningAccess, OkRefusesEmptyAndStoresOnlyAConfirmedChange)
 }
 
 } // namespace
+
+// Tab walks every dialog as it is laid out: top to bottom, and left to right along a row.
+TEST(Dialogs, TabFollowsTheLayout)
+{
+    QTemporaryDir dir;
+    TScriptedBoxes boxes;
+    TConfig site;
+    FillDemoSite(site);
+    site.AddDevice(7, QStringLiteral("ИБ-8"), QStringLiteral("0020FF78CA02"), 0, {}, {}, {});
+    const QString ini = dir.filePath(QStringLiteral("lorim.ini"));
+    std::vector<std::unique_ptr<QWidget>> dialogs;
+    dialogs.push_back(std::make_unique<TfmTuningLink>(TOptnLink{1, {}, 57600, {}, 10001}, ini,
+                                                      QStringList{}, boxes));
+    dialogs.push_back(std::make_unique<TfmCreateDev>());
+    dialogs.push_back(std::make_unique<TfmTuningDev>(site, false, 3, *site.Device(3), boxes));
+    dialogs.push_back(
+        std::make_unique<TfmTuningKP>(site, false, 4, *site.Device(4)->AsKP(), boxes));
+    dialogs.push_back(
+        std::make_unique<TfmTuningVMS>(site, false, 6, *site.Device(6)->AsIndicDev(), boxes));
+    dialogs.push_back(
+        std::make_unique<TfmTuningIB>(site, false, 7, *site.Device(7)->AsIndicDev(), boxes));
+    dialogs.push_back(std::make_unique<TfmTuningKeyDB>(site, site.Device(2)->KeyDB, boxes));
+    dialogs.push_back(std::make_unique<TfmTuningPart>(site, false, 1, *site.Part(1), boxes));
+    dialogs.push_back(std::make_unique<TfmTuningUser>(site, false, 1, *site.User(1), boxes));
+    dialogs.push_back(
+        std::make_unique<TfmAddShlf>(site, 3, false, TfmAddShlf::TWriteChange{}, boxes));
+    dialogs.push_back(std::make_unique<TfmTuningShlf>(site, *site.Device(3)->AsVEKT()->Loop(1),
+                                                      false, true, boxes));
+    dialogs.push_back(
+        std::make_unique<TfmTuningRelay>(site, *site.Device(1)->AsRelayDev()->Relay(2), boxes));
+    dialogs.push_back(
+        std::make_unique<TfmTuningIndic>(site, *site.Device(6)->AsIndicDev()->Indicator(2), boxes));
+    dialogs.push_back(std::make_unique<TfmTuningSMS>(*site.Part(1)->SMS(1), boxes));
+    dialogs.push_back(
+        std::make_unique<TfmTuningAccess>(TOptnAccess{QStringLiteral("8522")}, boxes));
+    dialogs.push_back(std::make_unique<TfmUpdateCfg>(
+        TfmUpdateCfg::Change, TCatalogEntry{QStringLiteral("Склад"), {}, QStringLiteral("s.cfg")},
+        ini, boxes));
+    dialogs.push_back(std::make_unique<TfmViewCfg>(boxes, ini, TOptnLink{}));
+    dialogs.push_back(std::make_unique<TfmMain>(boxes, ini));
+    for (const auto &dialog : dialogs) {
+        dialog->show();
+        // Each control Tab reaches next stands lower, or further right (the next column).
+        QPoint last(-1, -1);
+        QWidget *w = dialog.get();
+        for (int i = 0; i < 100 && (w = w->nextInFocusChain()) != dialog.get(); ++i) {
+            if (!w->isVisible() || !w->isEnabled() || !(w->focusPolicy() & Qt::TabFocus))
+                continue;
+            const QPoint at = w->mapTo(dialog.get(), QPoint(0, 0));
+            EXPECT_TRUE(at.y() > last.y() || at.x() > last.x())
+                << dialog->metaObject()->className() << ": " << w->objectName().toStdString();
+            last = at;
+        }
+    }
+}
