@@ -12,7 +12,7 @@ QString Target(const QString &mode, bool toLoop, std::uint8_t device, std::uint8
                const QString &partText)
 {
     return mode + QStringLiteral(", ") +
-           (toLoop ? QStringLiteral("шлейф ") + N(device) + u'/' + N(shlf)
+           (toLoop ? QStringLiteral("шлейф ") + PairText(device, shlf)
                    : QStringLiteral("раздел ") + partText);
 }
 

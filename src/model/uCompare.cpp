@@ -46,8 +46,6 @@ QString PartRef(bool carried, std::uint8_t part) { return NumToName(carried ? pa
 // A delay travels in whole tens of seconds, kept to one byte.
 QString DelayText(unsigned seconds) { return N((seconds & 0xFF) / 10 * 10) + QStringLiteral(" с"); }
 
-QString LoopText(std::uint8_t address, std::uint8_t loop) { return N(address) + u'/' + N(loop); }
-
 // The identifier as it travels: six bytes, shown as pairs most significant first.
 QString WireID(const QString &id)
 {
@@ -99,7 +97,7 @@ TFields RelayFields(const TRelay &relay)
     return {{u"режим", r.ModeName()},
             {u"задержка", Carried(r.HasDelay(), DelayText(r.Delay))},
             {u"раздел", Carried(r.Mode != 0 && !toLoop, r.PartText())},
-            {u"шлейф", Carried(toLoop, LoopText(r.Device, r.Shlf))},
+            {u"шлейф", Carried(toLoop, PairText(r.Device, r.Shlf))},
             {u"сработка по двум шлейфам", Carried(toLoop, YesNo(r.TwoShlf != 0))}};
 }
 
@@ -111,7 +109,7 @@ TFields IndicatorFields(const TIndicator &indicator, bool sent)
         i.Assign(indicator);
     return {{u"режим", i.ModeName()},
             {u"раздел", Carried(i.Mode == TIndicator::ModePart, i.PartText())},
-            {u"шлейф", Carried(i.PointsToLoop(), LoopText(i.Device, i.Shlf))}};
+            {u"шлейф", Carried(i.PointsToLoop(), PairText(i.Device, i.Shlf))}};
 }
 
 TFields SMSFields(const TSMS &s)
@@ -122,11 +120,9 @@ TFields SMSFields(const TSMS &s)
 
 TFields IndicDevFields(const TIndicDev &unit)
 {
-    // The indication expanders carry their partition only in modes 2 and 3, and "ИБ-8" carries
-    // no sound.
-    const bool expander = IsIB8(unit.Type) || unit.Type == u"ИБ-40";
+    // "ИБ-8" carries no sound.
     return {{u"режим", unit.ModeName()},
-            {u"раздел", PartRef(!expander || unit.Mode == 2 || unit.Mode == 3, unit.Part)},
+            {u"раздел", PartRef(unit.CarriesPart(), unit.Part)},
             {u"звук", Carried(!IsIB8(unit.Type), YesNo((unit.Sound & 0x01) != 0))}};
 }
 
@@ -151,8 +147,7 @@ TFields DeviceFields(const TDevice &d)
 template <typename F> void AddNumbered(TPieces &pieces, const char16_t *word, int count, F fieldsOf)
 {
     for (int n = 1; n <= count; ++n)
-        pieces.push_back(
-            {QStringLiteral(", ") + QString::fromUtf16(word) + u' ' + N(n), fieldsOf(n)});
+        pieces.push_back({PieceName(word, n), fieldsOf(n)});
 }
 
 TPieces Pieces(const TDevice &d)
@@ -222,11 +217,10 @@ void CompareObject(QStringList &out, const QString &object, const T *a, const T 
 // A device of another model at the same address is another device: one line.
 void CompareDevice(QStringList &out, int address, const TDevice *a, const TDevice *b)
 {
-    const QString at = QStringLiteral("Устройство [") + N(address) + u']';
     if (a && b && a->Type != b->Type)
-        out << at + QStringLiteral(": модель ") + Change(a->Type, b->Type);
+        out << DeviceName(address, {}) + QStringLiteral(": модель ") + Change(a->Type, b->Type);
     else if (a || b)
-        CompareObject(out, at + u' ' + (a ? a : b)->Type, a, b);
+        CompareObject(out, DeviceName(address, (a ? a : b)->Type), a, b);
 }
 
 } // namespace
@@ -237,8 +231,8 @@ QStringList CompareConfigs(const TConfig &first, const TConfig &second)
     for (int a = 1; a <= TConfig::MaxAddress; ++a)
         CompareDevice(out, a, first.Device(a), second.Device(a));
     for (int p = 1; p <= TConfig::MaxPart; ++p)
-        CompareObject(out, QStringLiteral("Раздел №") + N(p), first.Part(p), second.Part(p));
+        CompareObject(out, PartName(p), first.Part(p), second.Part(p));
     for (int n = 1; n <= TConfig::MaxUser; ++n)
-        CompareObject(out, QStringLiteral("Пользователь №") + N(n), first.User(n), second.User(n));
+        CompareObject(out, UserName(n), first.User(n), second.User(n));
     return out;
 }

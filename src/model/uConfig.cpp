@@ -651,7 +651,7 @@ QList<TLoopRow> TConfig::FillLoopsOfPart(std::uint8_t p) const
     int loop = 1;
     for (const TShleif *l; (l = NextLoopOfPart(p, address, loop)) != nullptr; ++loop)
         rows.append({Padded(static_cast<int>(rows.size()) + 1, 2),
-                     QString::number(address) + u'/' + QString::number(loop), l->TypeName(),
+                     PairText(address, loop), l->TypeName(),
                      l->DelayText()});
     return rows;
 }

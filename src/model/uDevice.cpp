@@ -18,7 +18,6 @@ std::uint8_t DelayToWire(unsigned seconds)
 bool IsIB40(QStringView type) { return type == u"ИБ-40"; }
 // The indication expanders carry their mode first and their partition only in modes 2 and 3.
 bool IsIBKind(QStringView type) { return IsIB8(type) || IsIB40(type); }
-bool ModeNeedsPart(std::uint8_t mode) { return mode == 2 || mode == 3; }
 
 QString NumberText(std::uint8_t n) { return QString::number(n); }
 
@@ -295,7 +294,7 @@ void TDevice::ReadRecord(const TFrame &frame)
             ind->Mode = b18 & 0x07;
             if (IsIB40(Type))
                 ind->Sound = b18 >> 7;
-            if (ModeNeedsPart(ind->Mode))
+            if (ind->ModeNeedsPart())
                 ind->Part = b19;
         } else {
             ind->Part = b18;
@@ -319,7 +318,7 @@ void TDevice::WriteRecord(TFrame &frame) const
         const unsigned sound = ind->Sound & 0x01;
         if (IsIBKind(Type)) {
             Put(frame, IsIB40(Type) ? ind->Mode | (sound << 7) : ind->Mode);
-            if (ModeNeedsPart(ind->Mode))
+            if (ind->ModeNeedsPart())
                 Put(frame, ind->Part);
         } else {
             Put(frame, ind->Part);
@@ -392,7 +391,7 @@ bool TVEKT::PairIsFire(int n) const
 {
     if (n < 1 || n > Count())
         return false;
-    const TShleif *partner = Loop(n % 2 == 1 ? n + 1 : n - 1);
+    const TShleif *partner = Loop(PairOf(n));
     return partner != nullptr && partner->IsFire();
 }
 
@@ -431,6 +430,8 @@ const TIndicator *TIndicDev::Indicator(int n) const
 }
 
 QString TIndicDev::PartText() const { return NumToName(Part); }
+
+bool TIndicDev::CarriesPart() const { return !IsIBKind(Type) || ModeNeedsPart(); }
 
 void TIndicDev::ClearIndicatorsOfPart(std::uint8_t p) { ClearOfPart(FIndicators, p); }
 

@@ -216,7 +216,9 @@ public:
     // Clears each loop of partition p; with 255, each loop that is in any partition.
     void ClearLoopsOfPart(std::uint8_t p);
     bool HasBoundLoops() const;
-    // Whether the other loop of n's pair (1-2, 3-4, ...) is a fire loop.
+    // The other loop of n's pair: loops pair as 1-2, 3-4, ...
+    static int PairOf(int n) { return n % 2 == 1 ? n + 1 : n - 1; }
+    // Whether the other loop of n's pair is a fire loop.
     bool PairIsFire(int n) const;
     void ReadLoop(const TFrame &frame);
 
@@ -244,6 +246,11 @@ public:
     const TIndicator *Indicator(int n) const;
 
     bool IsIndividual() const { return Mode == ModeIndividual; }
+    // "Состояние раздела" and "Состояние ШС" show the unit's partition: they need one.
+    bool ModeNeedsPart() const { return Mode == 2 || Mode == 3; }
+    // Whether the unit's record carries its partition: the indication expanders ("ИБ-8",
+    // "ИБ-40") carry it only in the modes that need one.
+    bool CarriesPart() const;
     QString ModeName() const { return TableName(IndicDevModeNames, Mode); }
     QString PartText() const;
 

@@ -70,6 +70,11 @@ QString PadLeft(const QString &s, QChar ch, int len)
     return s.size() >= len ? s : QString(len - s.size(), ch) + s;
 }
 
+QString PairText(int address, int loop)
+{
+    return QString::number(address) + u'/' + QString::number(loop);
+}
+
 bool ParsePair(QStringView s, std::uint8_t &a, std::uint8_t &b)
 {
     a = 0;
@@ -82,6 +87,21 @@ bool ParsePair(QStringView s, std::uint8_t &a, std::uint8_t &b)
         return false;
     b = ByteValue(s.sliced(slash + 1));
     return b != 0;
+}
+
+QString DeviceName(int address, const QString &model)
+{
+    const QString at = QStringLiteral("Устройство [") + QString::number(address) + u']';
+    return model.isEmpty() ? at : at + u' ' + model;
+}
+
+QString PartName(int number) { return QStringLiteral("Раздел №") + QString::number(number); }
+
+QString UserName(int number) { return QStringLiteral("Пользователь №") + QString::number(number); }
+
+QString PieceName(QStringView word, int number)
+{
+    return QStringLiteral(", ") + word.toString() + u' ' + QString::number(number);
 }
 
 QString HexByte(std::uint8_t b) { return QString::number(b, 16).toUpper().rightJustified(2, u'0'); }

@@ -31,12 +31,22 @@ std::uint8_t NameToNum(QStringView s);
 // s with ch prepended until it is at least len characters long.
 QString PadLeft(const QString &s, QChar ch, int len);
 
+// A loop as "address/loop": "2/5" is loop 5 of the device at address 2.
+QString PairText(int address, int loop);
 // Splits an "address/loop" text such as "2/5". True only when the text holds a "/" and both
 // parts are numbers from 1 to 255; a part that is not such a number reads as 0.
 bool ParsePair(QStringView s, std::uint8_t &a, std::uint8_t &b);
 
 // The question every settings dialog asks before it changes an object that exists: true for Yes.
 bool ConfirmChange(TQuestion &question);
+
+// How lines and lists name the objects of a configuration: "Устройство [3] ВЕКТ-16Р" (a device
+// by its address, and its model when it has one), "Раздел №2", "Пользователь №5"; an output or
+// an SMS record follows its owner's name as ", шлейф 5".
+QString DeviceName(int address, const QString &model);
+QString PartName(int number);
+QString UserName(int number);
+QString PieceName(QStringView word, int number);
 
 // A byte as two upper-case hexadecimal digits.
 QString HexByte(std::uint8_t b);

@@ -22,7 +22,6 @@ QString Masked(const QString &password, bool shown)
 {
     return shown ? password : QStringLiteral("****");
 }
-QString LoopText(int address, int loop) { return N(address) + u'/' + N(loop); }
 
 // What a report leaves out.
 bool InUse(const TShleif &loop) { return loop.Part != 0; }
@@ -98,7 +97,7 @@ TRow DeviceCells(int address, const TDevice &d)
 // A relay or an indicator points to a partition, or in its loop mode to a panel's loop.
 template <typename T> TRow TargetCells(const T &x)
 {
-    return {x.PartText(), x.PointsToLoop() ? LoopText(x.Device, x.Shlf) : QString()};
+    return {x.PartText(), x.PointsToLoop() ? PairText(x.Device, x.Shlf) : QString()};
 }
 
 TRow LoopCells(int n, const TShleif &l)
