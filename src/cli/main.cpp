@@ -2,24 +2,28 @@
 //
 //   lorim-cli read OUT.cfg [link options] [password options] [--ini FILE] [--log]
 //   lorim-cli write FILE.cfg [link options] [password options] [--ini FILE] [--log] [--no-backup]
-//             [--no-restore]
+//             [--no-restore] [--force]
 //   lorim-cli clock [link options] [password options] [--ini FILE] [--log]
 //   lorim-cli dump FILE.cfg
 //   lorim-cli report FILE.cfg [--format html|csv|json] [-o OUT] [--passwords]
 //   lorim-cli diff FILE.cfg OTHER.cfg
 //   lorim-cli diff FILE.cfg [link options] [password options] [--ini FILE] [--log]
+//   lorim-cli check FILE.cfg [--format text|json]
+//   lorim-cli check [link options] [password options] [--ini FILE] [--log] [--format text|json]
 //
 // The password options: --password-file FILE ("-": standard input), --password alone (asked
 // for on the terminal), --password DIGITS (seen by every user of the computer: warned about);
 // else the environment's LORIM_PASSWORD.
 //
 // Exit status: 0 done, 1 file error, 2 usage error, 3 login refused or no password found,
-// 4 link failure, 5 the configurations differ.
+// 4 link failure, 5 the configurations differ, 6 the configuration has errors (check; write
+// without --force).
 
 #include "cli/uCliSinks.h"
 #include "cli/uDump.h"
 #include "cli/uSecret.h"
 #include "link/uPort.h"
+#include "model/uCheck.h"
 #include "model/uCompare.h"
 #include "model/uConfig.h"
 #include "model/uReport.h"
@@ -44,7 +48,8 @@ enum TExit {
     ExitUsage = 2,
     ExitRefused = 3,
     ExitLink = 4,
-    ExitDiffer = 5
+    ExitDiffer = 5,
+    ExitErrors = 6
 };
 
 void Err(const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); }
@@ -110,6 +115,8 @@ public:
             return Clock();
         if (command == u"diff" && (pos.size() == 2 || pos.size() == 3))
             return Diff(pos.mid(1));
+        if (command == u"check" && pos.size() <= 2)
+            return Check(pos.value(1));
         if (pos.size() != 2)
             throw TUsageError(pos.isEmpty() ? QStringLiteral("a command is needed")
                                             : QStringLiteral("wrong arguments for ") + command);
@@ -126,6 +133,11 @@ public:
 
 private:
     TLogSink *Log() { return FArgs.isSet(QStringLiteral("log")) ? &FLog : nullptr; }
+
+    bool LinkGiven() const
+    {
+        return FArgs.isSet(QStringLiteral("udp")) || FArgs.isSet(QStringLiteral("serial"));
+    }
 
     int Attempts() const
     {
@@ -242,6 +254,8 @@ private:
         TConfig config;
         if (!Load(file, config))
             return ExitFile;
+        if (!PassesCheck(config))
+            return ExitErrors;
         const TUser *admin = config.User(TUser::AdminNumber);
         const QString password = GivenPassword().value_or(admin ? admin->Pswrd1 : QString());
         TConfig before;
@@ -256,6 +270,20 @@ private:
             return ExitOfResult(result);
         Err(WholeWriteOutcome(FRestore, FEffect, backup));
         return ExitFile;
+    }
+
+    // Says on standard error what the check of a configuration to be written finds; false,
+    // having said that nothing is written, when it finds errors and --force is not given.
+    bool PassesCheck(const TConfig &config)
+    {
+        const QList<TProblem> problems = CheckConfig(config);
+        for (const QString &line : ProblemLines(problems))
+            Err(line);
+        if (CountErrors(problems) == 0 || FArgs.isSet(QStringLiteral("force")))
+            return true;
+        Err(QStringLiteral("В конфигурации есть ошибки; запись не выполнена (--force: записать "
+                           "всё равно)"));
+        return false;
     }
 
     bool Backup(const QString &password, TConfig &before, QString &backup)
@@ -298,8 +326,7 @@ private:
     int Diff(const QStringList &files)
     {
         const bool withFile = files.size() == 2;
-        if (withFile &&
-            (FArgs.isSet(QStringLiteral("udp")) || FArgs.isSet(QStringLiteral("serial"))))
+        if (withFile && LinkGiven())
             throw TUsageError(QStringLiteral("diff takes a second file or the link, not both"));
         TConfig first;
         TConfig second;
@@ -311,6 +338,40 @@ private:
         const QStringList differences = CompareConfigs(first, second);
         Print(differences);
         return differences.isEmpty() ? ExitDone : ExitDiffer;
+    }
+
+    // Checks a configuration file, or without one the network's configuration, and prints each
+    // problem, errors first: a line each, or the JSON document --format json asks for.
+    int Check(const QString &file)
+    {
+        const bool json = CheckInJson();
+        if (!file.isEmpty() && LinkGiven())
+            throw TUsageError(QStringLiteral("check takes a file or the link, not both"));
+        TConfig config;
+        if (!file.isEmpty() && !Load(file, config))
+            return ExitFile;
+        if (file.isEmpty())
+            if (const int result = ReadNetwork(config); result != 1)
+                return ExitOfResult(result);
+        const QList<TProblem> problems = CheckConfig(config);
+        if (json) {
+            const QByteArray document = ProblemsJson(problems);
+            std::fwrite(document.constData(), 1, static_cast<size_t>(document.size()), stdout);
+        } else {
+            Print(ProblemLines(problems));
+        }
+        return CountErrors(problems) > 0 ? ExitErrors : ExitDone;
+    }
+
+    // Whether check prints JSON (--format json) rather than lines (text, the default).
+    bool CheckInJson() const
+    {
+        const QString name = FArgs.value(QStringLiteral("format"));
+        if (!FArgs.isSet(QStringLiteral("format")) || name == u"text")
+            return false;
+        if (name == u"json")
+            return true;
+        throw TUsageError(QStringLiteral("check: --format takes text or json"));
     }
 
     // The form --format names, HTML when it is not given.
@@ -394,15 +455,20 @@ int main(int argc, char **argv)
         "  dump FILE.cfg   print a configuration file as text\n"
         "  report FILE.cfg print a report of a configuration file: HTML, CSV or JSON\n"
         "  diff FILE.cfg [OTHER.cfg]\n"
-        "                  print how FILE.cfg differs from OTHER.cfg, or else from the module\n\n"
-        "Exit status: 0 done (diff: no differences), 1 file error, 2 usage error, 3 login "
-        "refused or no password found, 4 link failure, 5 the configurations differ."));
+        "                  print how FILE.cfg differs from OTHER.cfg, or else from the module\n"
+        "  check [FILE.cfg]\n"
+        "                  check FILE.cfg, or else the module's configuration, before it goes\n"
+        "                  to the alarm system: one line per error, then per warning\n\n"
+        "Exit status: 0 done (diff: no differences; check: no error), 1 file error, 2 usage "
+        "error, 3 login refused or no password found, 4 link failure, 5 the configurations "
+        "differ, 6 the configuration has errors (check; write without --force)."));
     args.addHelpOption();
     args.addVersionOption();
     args.addPositionalArgument(QStringLiteral("command"),
-                               QStringLiteral("read, write, clock, dump, diff or report"));
-    args.addPositionalArgument(QStringLiteral("file"),
-                               QStringLiteral("the configuration file (not for clock)"));
+                               QStringLiteral("read, write, clock, dump, diff, report or check"));
+    args.addPositionalArgument(
+        QStringLiteral("file"),
+        QStringLiteral("the configuration file (not for clock; check: else the module's)"));
     args.addPositionalArgument(QStringLiteral("other"),
                                QStringLiteral("diff: the file to compare with (else the module)"),
                                QStringLiteral("[other]"));
@@ -414,8 +480,8 @@ int main(int argc, char **argv)
         {QStringLiteral("password"),
          QStringLiteral("Log in with this password; given alone, it is asked for on the "
                         "terminal. A password on the command line is seen by every user of the "
-                        "computer: prefer LORIM_PASSWORD or --password-file. Without any: read "
-                        "and diff search the catalogue for it, write takes the file's "
+                        "computer: prefer LORIM_PASSWORD or --password-file. Without any: read, "
+                        "diff and check search the catalogue for it, write takes the file's "
                         "administrator password, clock takes 8522."),
          QStringLiteral("digits")},
         {QStringLiteral("password-file"),
@@ -431,10 +497,14 @@ int main(int argc, char **argv)
         {QStringLiteral("no-restore"),
          QStringLiteral("write: should the write fail after the erase, leave the module as it "
                         "is instead of writing the backup back.")},
+        {QStringLiteral("force"),
+         QStringLiteral("write: write even a configuration whose check finds errors.")},
         {QStringLiteral("attempts"),
          QStringLiteral("Send each request at most this many times (1..15, default 15)."),
          QStringLiteral("n")},
-        {QStringLiteral("format"), QStringLiteral("report: html (the default), csv or json."),
+        {QStringLiteral("format"),
+         QStringLiteral("report: html (the default), csv or json; check: text (the default) or "
+                        "json."),
          QStringLiteral("format")},
         {{QStringLiteral("o"), QStringLiteral("output")},
          QStringLiteral("report: write into this file instead of standard output."),

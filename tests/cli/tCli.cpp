@@ -1,6 +1,7 @@
 // The command-line tool and the simulator as separate programs.
 
 #include "model/uConfig.h"
+#include "sim/uDemoSite.h"
 #include "storage/uCatalog.h"
 #include "storage/uDB.h"
 #include "support/uLinkRig.h"
@@ -294,4 +295,41 @@ TEST_F(Cli, ReportIntoAFileOrStandardOutput)
                              QStringLiteral("xml")});
     EXPECT_EQ(bad.Exit, 2);
     EXPECT_TRUE(bad.Err.contains(QStringLiteral("--format takes html, csv or json")));
+}
+
+// check prints a line per problem, errors first, or JSON, and its exit status says whether there
+// is an error; write refuses a configuration with errors unless forced. The network's
+// configuration is checked as read.
+TEST_F(Cli, CheckFindsErrorsAndWriteRefusesThemUnlessForced)
+{
+    TConfig site;
+    FillDemoSite(site);
+    site.Part(2)->SMS(2)->Type = 1;
+    ASSERT_EQ(SaveConfigFile(site, File("site.cfg"), AppDir + QStringLiteral("config.md_"), nullptr,
+                             nullptr),
+              TSaveResult::Saved);
+    const TRun text = RunCli({QStringLiteral("check"), File("site.cfg")});
+    EXPECT_EQ(text.Exit, 6);
+    EXPECT_TRUE(text.Out.startsWith(
+        QStringLiteral("ошибка: Раздел №2, СМС 2: тип «Все», но нет номера телефона\n"
+                       "предупреждение: Пользователь №3: ")))
+        << text.Out.toStdString();
+    const TRun json = RunCli({QStringLiteral("check"), File("site.cfg"), QStringLiteral("--format"),
+                              QStringLiteral("json")});
+    const QJsonObject report = QJsonDocument::fromJson(json.Out.toUtf8()).object();
+    EXPECT_EQ(report[u"errors"].toInt(), 1);
+    EXPECT_EQ(report[u"problems"].toArray()[0].toObject()[u"sms"].toInt(), 2);
+
+    TSimProcess sim({});
+    ASSERT_TRUE(sim.Started);
+    const QStringList write{QStringLiteral("write"), File("site.cfg"), QStringLiteral("--udp"),
+                            sim.Address(), QStringLiteral("--no-backup")};
+    const TRun refused = RunCli(write);
+    EXPECT_EQ(refused.Exit, 6);
+    EXPECT_TRUE(refused.Err.contains(QStringLiteral("запись не выполнена")))
+        << refused.Err.toStdString();
+    const QStringList network{QStringLiteral("check"), QStringLiteral("--udp"), sim.Address()};
+    EXPECT_EQ(RunCli(network, QStringLiteral("LORIM_PASSWORD=8522")).Exit, 0);
+    EXPECT_EQ(RunCli(write + QStringList{QStringLiteral("--force")}).Exit, 0);
+    EXPECT_EQ(RunCli(network, QStringLiteral("LORIM_PASSWORD=8522")).Out, text.Out);
 }
