@@ -2,12 +2,14 @@
 // the folder given: run under a real display (scripts/screenshots.sh runs it under Xvfb), so
 // the pictures show what a user sees.  Usage: lorim_screens FOLDER
 
+#include "model/uCheck.h"
 #include "model/uCompare.h"
 #include "model/uConfig.h"
 #include "model/uReport.h"
 #include "sim/uDemoSite.h"
 #include "storage/uCatalog.h"
 #include "ui/uAddShlf.h"
+#include "ui/uCheckView.h"
 #include "ui/uCompareView.h"
 #include "ui/uCreateDev.h"
 #include "ui/uMessageBoxes.h"
@@ -165,6 +167,16 @@ int main(int argc, char **argv)
     TfmCompare compare(CompareConfigs(site, changed));
     Save(compare, folder, "compare");
     SaveReportPage(site, folder);
+    // A site with an installer's mistakes: an "АСПТ" relay on a loop in no partition, an SMS
+    // record without its number, a partition without loops, a password two users share.
+    TConfig faulty;
+    FillDemoSite(faulty);
+    faulty.Device(1)->AsRelayDev()->Relay(2)->Shlf = 7;
+    faulty.Part(2)->SMS(2)->Type = 2;
+    faulty.PutPart(4, faulty.CreatePart(0, {}));
+    faulty.User(2)->Pswrd1 = QStringLiteral("1234");
+    TfmCheck check(CheckConfig(faulty), [](const TObjectRef &) {});
+    Save(check, folder, "check");
 
     // A question as the program asks it: Qt's own Russian texts on its standard buttons.
     QMessageBox question(QMessageBox::Question, QStringLiteral("Внимание"),

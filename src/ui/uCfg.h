@@ -29,6 +29,7 @@ class TDevice;
 class TIndicDev;
 class TMessageBoxes;
 class TRelay;
+struct TObjectRef;
 
 // The configuration editor: one configuration shown as three lists (expanders, partitions,
 // users) with a detail pane for the selected object, a menu, a toolbar and the message log.
@@ -102,6 +103,11 @@ public:
     bool SaveAs();
     // Shows how the editor's configuration differs from the module's.
     bool CompareWithModule();
+    // Shows what the check of the configuration finds; a problem chosen there is selected.
+    void CheckCfg();
+    // Selects an object in the lists: its tab, its row, and the row of its loop, indicator or SMS
+    // record in the pane.
+    void SelectObject(const TObjectRef &object);
     // Saves the report of the site as HTML, or PDF when the chosen name ends in ".pdf".
     bool SaveReport();
     void EditRelay(int relay);
@@ -223,6 +229,9 @@ private:
     void DeleteMarkedParts();
     // Why the last read failed, for a sentence.
     QString ReadFailure() const;
+    // The whole write's question, with what the check of the configuration finds: with errors
+    // No is the default.
+    bool AskToWriteAll();
 
     std::unique_ptr<Ui::TfmCfg> FUi;
     TMessageBoxes &FBoxes;

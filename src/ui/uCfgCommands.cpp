@@ -2,12 +2,14 @@
 // writing, the clock and saving; and in real-time mode the write of every accepted change, with
 // the change undone (or the configuration read again) when the module does not take it.
 
+#include "model/uCheck.h"
 #include "model/uCompare.h"
 #include "model/uConfig.h"
 #include "model/uReport.h"
 #include "storage/uBackup.h"
 #include "ui/uAddShlf.h"
 #include "ui/uCfg.h"
+#include "ui/uCheckView.h"
 #include "ui/uCompareView.h"
 #include "ui/uCreateDev.h"
 #include "ui/uMessageBoxes.h"
@@ -70,6 +72,7 @@ void TfmCfg::SetUpCommands()
     on(ui.NSaveAs, &TfmCfg::SaveAs);
     on(ui.NReport, &TfmCfg::SaveReport);
     on(ui.NCompare, &TfmCfg::CompareWithModule);
+    on(ui.NCheck, &TfmCfg::CheckCfg);
     connect(ui.N19, &QAction::triggered, this, &QWidget::close);
     connect(ui.NLink, &QAction::triggered, this,
             [this] { EditLinkSettings(LinkSettings, IniPath, FBoxes, this); });
@@ -746,9 +749,20 @@ QString TfmCfg::ReadFailure() const
     return said.isEmpty() ? QStringLiteral("модуль не ответил") : said;
 }
 
+bool TfmCfg::AskToWriteAll()
+{
+    const QList<TProblem> problems = CheckConfig(*Config);
+    const bool errors = CountErrors(problems) > 0;
+    const QString question = errors
+                                 ? QStringLiteral("В конфигурации есть ошибки. Всё равно записать?")
+                                 : QStringLiteral("Записать конфигурацию?");
+    return FBoxes.Ask(question + u'\n' + ProblemCounts(problems), QStringLiteral("Внимание"),
+                      ProblemLines(problems), errors);
+}
+
 bool TfmCfg::WriteCfg()
 {
-    if (!Ask(QStringLiteral("Записать конфигурацию?")))
+    if (!AskToWriteAll())
         return false;
     // A whole write erases the module first: what it holds now is read and kept as a backup,
     // and written back should the write fail half-way.
@@ -831,6 +845,37 @@ bool TfmCfg::CompareWithModule()
     TfmCompare view(CompareConfigs(*module, *Config), this);
     view.exec();
     return true;
+}
+
+void TfmCfg::CheckCfg()
+{
+    TfmCheck view(
+        CheckConfig(*Config), [this](const TObjectRef &object) { SelectObject(object); }, this);
+    view.exec();
+}
+
+void TfmCfg::SelectObject(const TObjectRef &object)
+{
+    using TList = TObjectRef::TList;
+    using TPiece = TObjectRef::TPiece;
+    const auto [tab, list] = object.List == TList::Devices ? std::pair(FUi->tsDev, FUi->lvDev)
+                             : object.List == TList::Parts ? std::pair(FUi->tsParts, FUi->lvPart)
+                                                           : std::pair(FUi->tsUsers, FUi->lvUser);
+    FUi->pcObj->setCurrentWidget(tab);
+    const int row = FindRow(list, object.Number);
+    if (row < 0)
+        return;
+    SelectRow(list, row);
+    list->setFocus();
+    const bool ib = FUi->pcTuning->currentWidget() == FIB.Device.Page;
+    QTreeWidget *pane = object.Piece == TPiece::Loop        ? FUi->lvVEKTShlf
+                        : object.Piece == TPiece::Indicator ? (ib ? FIB : FVMS).Indicators
+                        : object.Piece == TPiece::SMS       ? FUi->lvPartSMS
+                                                            : nullptr;
+    if (pane) {
+        SelectRow(pane, object.PieceNumber - 1);
+        pane->setFocus();
+    }
 }
 
 bool TfmCfg::SaveReport()

@@ -7,6 +7,7 @@
 #include "support/uSampleConfigs.h"
 #include "uUiTestSupport.h"
 #include "ui/uAddShlf.h"
+#include "ui/uCheckView.h"
 #include "ui/uCreateDev.h"
 #include "ui/uTuningDev.h"
 #include "ui/uTuningIndic.h"
@@ -396,7 +397,8 @@ TEST_F(Commands, WholeWriteKeepsABackupAndRestoresItOnFailure)
     Window.Config->User(3)->Pswrd1 = QStringLiteral("9999");
     Boxes.Answers = {true, true};
     EXPECT_FALSE(Window.WriteCfg());
-    EXPECT_EQ(Boxes.Asked.first(), QStringLiteral("Записать конфигурацию?"));
+    EXPECT_EQ(Boxes.Asked.first(),
+              QStringLiteral("Записать конфигурацию?\nОшибок: 0, предупреждений: 2"));
     EXPECT_TRUE(Boxes.Asked.last().startsWith(QStringLiteral("Запись не удалась")));
     EXPECT_TRUE(Boxes.Shown.last().endsWith(
         QStringLiteral("Модуль восстановлен из резервной копии, сделанной перед записью.")));
@@ -424,6 +426,30 @@ TEST_F(Commands, WholeWriteKeepsABackupAndRestoresItOnFailure)
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_TRUE(file.read(5) == (report.endsWith(u"pdf") ? "%PDF-" : "<!DOC"));
     }
+}
+
+// "Проверить конфигурацию" lists the problems, errors first; a double click on one selects its
+// object. With an error the whole write's question says so, and No ends it.
+TEST_F(Commands, CheckSelectsAProblemsObjectAndTheWriteAsksAboutErrors)
+{
+    OpenFile();
+    Window.Config->Device(3)->AsVEKT()->Loop(2)->Part = 9;
+    Tab(2);
+    WhenModal<TfmCheck>([](TfmCheck &view) {
+        auto *rows = Child<QTreeWidget>(view, "lvProblems");
+        ASSERT_EQ(rows->topLevelItemCount(), 4);
+        EXPECT_EQ(rows->topLevelItem(0)->text(1),
+                  QStringLiteral("Устройство [3] ВЕКТ-16Р, шлейф 2"));
+        Q_EMIT rows->itemActivated(rows->topLevelItem(0), 0);
+    });
+    Child<QAction>(Window, "NCheck")->trigger();
+    EXPECT_EQ(Selected(), QStringLiteral("3"));
+    EXPECT_EQ(List("lvVEKTShlf")->currentItem()->text(0), QStringLiteral("2"));
+
+    Boxes.Answers = {false};
+    EXPECT_FALSE(Window.WriteCfg());
+    EXPECT_EQ(Boxes.Asked.last(), QStringLiteral("В конфигурации есть ошибки. Всё равно записать?\n"
+                                                 "Ошибок: 1, предупреждений: 3"));
 }
 
 // The main commands from the keyboard alone: F5 reads; in the users' list Insert adds a user
