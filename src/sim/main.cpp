@@ -1,6 +1,6 @@
 // lorim-sim: a communication module for development, tests and demonstrations. It answers the
-// tool over UDP or over a pseudo-terminal with the demo site or a configuration file, and can be
-// told to make the faults a real line makes.
+// tool over UDP (or on Unix over a pseudo-terminal) with the demo site or a configuration file,
+// and can be told to make the faults a real line makes.
 
 #include "link/uOptnLink.h"
 #include "model/uConfig.h"
@@ -13,8 +13,15 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <csignal>
 #include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#else
+#include <atomic>
+
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -82,8 +89,10 @@ TSimFaults FaultOptions(const QCommandLineParser &args)
 TSimEndpoint EndpointOptions(const QCommandLineParser &args)
 {
     TSimEndpoint e;
+#ifdef Q_OS_UNIX
     e.Serial = args.isSet(QStringLiteral("serial"));
     e.ByteDelayUs = IntOption(args, QStringLiteral("byte-delay"), -1);
+#endif
     e.ReplyDelayMs = IntOption(args, QStringLiteral("reply-delay"), 0);
     if (args.isSet(QStringLiteral("udp"))) {
         if (!ParseUdpAddress(args.value(QStringLiteral("udp")), e.Address, e.Port))
@@ -91,6 +100,46 @@ TSimEndpoint EndpointOptions(const QCommandLineParser &args)
     }
     return e;
 }
+
+#ifdef Q_OS_UNIX
+// SIGINT (Ctrl+C) and SIGTERM end the simulator. They are blocked from the start, so that the
+// server's thread inherits the block and Wait alone takes them.
+class TStopSignals {
+public:
+    TStopSignals()
+    {
+        sigemptyset(&FSignals);
+        sigaddset(&FSignals, SIGINT);
+        sigaddset(&FSignals, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &FSignals, nullptr);
+    }
+    void Wait() const
+    {
+        int signal = 0;
+        sigwait(&FSignals, &signal);
+    }
+
+private:
+    sigset_t FSignals;
+};
+#else
+// Ctrl+C, Ctrl+Break and closing the console end the simulator; Windows runs the handler on a
+// thread of its own.
+class TStopSignals {
+public:
+    TStopSignals() { SetConsoleCtrlHandler(Stop, TRUE); }
+    void Wait() const { FStopped.wait(false); }
+
+private:
+    static BOOL WINAPI Stop(DWORD)
+    {
+        FStopped = true;
+        FStopped.notify_all();
+        return TRUE;
+    }
+    static inline std::atomic<bool> FStopped{false};
+};
+#endif
 
 } // namespace
 
@@ -101,17 +150,28 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationVersion(QStringLiteral(LORIM_VERSION));
     InitAppDir();
     QCommandLineParser args;
-    args.setApplicationDescription(
+    QString description =
         QStringLiteral("Answers the configuration tool as a communication module would, until it "
-                       "is interrupted (Ctrl+C)."));
+                       "is interrupted (Ctrl+C).");
     args.addHelpOption();
     args.addVersionOption();
+    args.addOption({QStringLiteral("udp"),
+                    QStringLiteral("Listen on ADDRESS[:PORT] (default 127.0.0.2:10001)."),
+                    QStringLiteral("address")});
+#ifdef Q_OS_UNIX
     args.addOptions({
-        {QStringLiteral("udp"),
-         QStringLiteral("Listen on ADDRESS[:PORT] (default 127.0.0.2:10001)."),
-         QStringLiteral("address")},
         {QStringLiteral("serial"),
          QStringLiteral("Listen on a new pseudo-terminal; its path is printed.")},
+        {QStringLiteral("byte-delay"),
+         QStringLiteral("Serial: send replies byte by byte, this many microseconds apart."),
+         QStringLiteral("us")},
+    });
+#else
+    description += QStringLiteral(" On this system it listens on UDP alone: its serial line is a "
+                                  "Unix pseudo-terminal.");
+#endif
+    args.setApplicationDescription(description);
+    args.addOptions({
         {QStringLiteral("config"),
          QStringLiteral("Answer with this configuration file instead of the demo site."),
          QStringLiteral("file")},
@@ -137,9 +197,6 @@ int main(int argc, char **argv)
          QStringLiteral("Put this many address bytes in front of replies."), QStringLiteral("n")},
         {QStringLiteral("login-status"), QStringLiteral("Answer every login with this status."),
          QStringLiteral("n")},
-        {QStringLiteral("byte-delay"),
-         QStringLiteral("Serial: send replies byte by byte, this many microseconds apart."),
-         QStringLiteral("us")},
         {QStringLiteral("reply-delay"),
          QStringLiteral("Hold every reply this many milliseconds, as a slow module does."),
          QStringLiteral("ms")},
@@ -157,13 +214,7 @@ int main(int argc, char **argv)
         FillDemoSite(config);
     }
 
-    // The signals that end the simulator are taken by the main thread alone.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-
+    const TStopSignals stopSignals;
     TModuleCore core(config, FaultOptions(args));
     const TSimEndpoint endpoint = EndpointOptions(args);
     TSimServer server(core, endpoint);
@@ -192,11 +243,14 @@ int main(int argc, char **argv)
     QString error;
     if (!server.Start(error))
         Fail(error);
-    Print(endpoint.Serial
-              ? QStringLiteral("serial ") + server.SerialPath()
-              : QStringLiteral("udp ") + endpoint.Address + u':' + QString::number(endpoint.Port));
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    QString listening =
+        QStringLiteral("udp ") + endpoint.Address + u':' + QString::number(endpoint.Port);
+#ifdef Q_OS_UNIX
+    if (endpoint.Serial)
+        listening = QStringLiteral("serial ") + server.SerialPath();
+#endif
+    Print(listening);
+    stopSignals.Wait();
     server.Stop();
     return 0;
 }

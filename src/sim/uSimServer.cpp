@@ -6,18 +6,18 @@
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 
+#include <chrono>
+#include <future>
+
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
-
-#include <chrono>
-#include <future>
+#endif
 
 namespace {
 
-constexpr char StartMark = 0x7E;
-constexpr char EndMark = 0x7F;
 constexpr int PollMs = 20;
 
 QString Hex(const QByteArray &bytes) { return QString::fromLatin1(bytes.toHex(' ').toUpper()); }
@@ -32,31 +32,21 @@ TSimServer::TSimServer(TModuleCore &core, const TSimEndpoint &endpoint)
 TSimServer::~TSimServer()
 {
     Stop();
+#ifdef Q_OS_UNIX
     if (FSlave >= 0)
         ::close(FSlave);
     if (FMaster >= 0)
         ::close(FMaster);
+#endif
 }
 
 bool TSimServer::Start(QString &error)
 {
     FStop = false;
-    if (FEndpoint.Serial) {
-        FMaster = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (FMaster < 0 || ::grantpt(FMaster) != 0 || ::unlockpt(FMaster) != 0) {
-            error = QStringLiteral("cannot create a pseudo-terminal");
-            return false;
-        }
-        FSerialPath = QString::fromLocal8Bit(::ptsname(FMaster));
-        FSlave = ::open(::ptsname(FMaster), O_RDWR | O_NOCTTY);
-        termios raw{};
-        if (FSlave >= 0 && ::tcgetattr(FSlave, &raw) == 0) {
-            ::cfmakeraw(&raw);
-            ::tcsetattr(FSlave, TCSANOW, &raw);
-        }
-        FThread = std::thread([this] { ServeSerial(); });
-        return true;
-    }
+#ifdef Q_OS_UNIX
+    if (FEndpoint.Serial)
+        return StartSerial(error);
+#endif
     // The socket lives on the server's thread; it reports whether it could bind.
     std::promise<std::pair<bool, QString>> bound;
     auto result = bound.get_future();
@@ -114,8 +104,29 @@ void TSimServer::ServeUdp(std::function<void(bool, QString)> ready)
     }
 }
 
+#ifdef Q_OS_UNIX
+bool TSimServer::StartSerial(QString &error)
+{
+    FMaster = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (FMaster < 0 || ::grantpt(FMaster) != 0 || ::unlockpt(FMaster) != 0) {
+        error = QStringLiteral("cannot create a pseudo-terminal");
+        return false;
+    }
+    FSerialPath = QString::fromLocal8Bit(::ptsname(FMaster));
+    FSlave = ::open(::ptsname(FMaster), O_RDWR | O_NOCTTY);
+    termios raw{};
+    if (FSlave >= 0 && ::tcgetattr(FSlave, &raw) == 0) {
+        ::cfmakeraw(&raw);
+        ::tcsetattr(FSlave, TCSANOW, &raw);
+    }
+    FThread = std::thread([this] { ServeSerial(); });
+    return true;
+}
+
 void TSimServer::ServeSerial()
 {
+    constexpr char StartMark = 0x7E;
+    constexpr char EndMark = 0x7F;
     QByteArray pending;
     const auto send = [this](const QByteArray &reply) {
         if (FEndpoint.ByteDelayUs < 0) {
@@ -146,3 +157,4 @@ void TSimServer::ServeSerial()
         }
     }
 }
+#endif
