@@ -10,7 +10,8 @@
 #include <QTemporaryFile>
 
 #include <QList>
-#include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -670,9 +671,12 @@ TSaveResult SaveConfigFile(TConfig &config, const QString &path, const QString &
     // is its owner's alone.
     copy.setPermissions(target.exists() ? target.permissions()
                                         : QFile::ReadOwner | QFile::WriteOwner);
-    // rename() replaces the target in one step; the temporary name is then gone.
-    if (std::rename(QFile::encodeName(copy.fileName()).constData(),
-                    QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
+    // The rename replaces the target in one step, on Windows too (where std::rename refuses an
+    // existing target); the temporary name is then gone.
+    std::error_code failure;
+    std::filesystem::rename(copy.filesystemFileName(), target.filesystemAbsoluteFilePath(),
+                            failure);
+    if (failure)
         return TSaveResult::CannotReplace;
     copy.setAutoRemove(false);
     return TSaveResult::Saved;
