@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev googletest
   libsqlite3-dev sqlite3
   clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64-posix python3
 )
 if [ "${1:-}" = --screenshots ]; then
   packages+=(x11-apps netpbm)
