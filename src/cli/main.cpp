@@ -393,12 +393,8 @@ private:
     // The site's name: the catalogue's name for the file, else the file's own name.
     QString SiteName(const QString &file) const
     {
-        const QString path = QFileInfo(file).canonicalFilePath();
-        for (const TCatalogEntry &entry : LoadCatalog(FIniPath))
-            if (!entry.Name.isEmpty() &&
-                QFileInfo(CatalogFilePath(FIniPath, entry.Path)).canonicalFilePath() == path)
-                return entry.Name;
-        return QFileInfo(file).completeBaseName();
+        const QString name = CatalogName(FIniPath, file);
+        return name.isEmpty() ? QFileInfo(file).completeBaseName() : name;
     }
 
     // Writes the report of a configuration file into the file -o names (replacing it only

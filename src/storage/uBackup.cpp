@@ -3,6 +3,7 @@
 #include "model/uConfig.h"
 #include "storage/uCatalog.h"
 #include "storage/uDB.h"
+#include "storage/uFileOps.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,19 +18,6 @@ const QString Section = QStringLiteral("Backup");
 QString ModuleFolder(const TBackupSettings &settings, const QString &moduleID)
 {
     return QDir(settings.Folder).filePath(moduleID);
-}
-
-// Creates a folder with the folders above it that are missing, each readable by its owner
-// alone, as the files the tool keeps there hold every password of a site. Folders that were
-// there keep their permissions. False when it cannot be created.
-bool MakePrivatePath(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.isDir())
-        return true;
-    if (info.exists() || !MakePrivatePath(info.absolutePath()) || !QDir().mkdir(path))
-        return false;
-    return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 // The backups of a module's folder, oldest first: the names are dates and times.

@@ -80,6 +80,18 @@ QString CatalogFilePath(const TIniPath &iniPath, const QString &storedPath)
     return QFileInfo(iniPath.Read).absoluteDir().absoluteFilePath(storedPath);
 }
 
+QString CatalogName(const TIniPath &iniPath, const QString &file)
+{
+    const QString path = QFileInfo(file).canonicalFilePath();
+    if (path.isEmpty())
+        return QString();
+    for (const TCatalogEntry &entry : LoadCatalog(iniPath))
+        if (!entry.Name.isEmpty() &&
+            QFileInfo(CatalogFilePath(iniPath, entry.Path)).canonicalFilePath() == path)
+            return entry.Name;
+    return QString();
+}
+
 bool SaveCatalog(const TIniPath &iniPath, const TCatalog &entries, TMessageSink &messages)
 {
     TIniFile::TEntries keys{{QStringLiteral("Count"), QString::number(entries.size())}};

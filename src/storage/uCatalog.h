@@ -43,6 +43,9 @@ void ReadCatalogPaths(const TIniPath &iniPath, QStringList &list);
 // The file a stored path names: a relative path is taken from the folder of the INI file that
 // lists it, wherever the program runs from.
 QString CatalogFilePath(const TIniPath &iniPath, const QString &storedPath);
+// The catalogue's name for a file: the name of the first entry that lists it (by whatever path),
+// else empty.
+QString CatalogName(const TIniPath &iniPath, const QString &file);
 // Rewrites section "Config" from the entries, numbered from 1; tells the user
 // "Ошибка записи в ini-файл" and returns false when the file cannot be written.
 bool SaveCatalog(const TIniPath &iniPath, const TCatalog &entries, TMessageSink &messages);

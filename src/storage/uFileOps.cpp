@@ -1,6 +1,8 @@
 #include "storage/uFileOps.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 bool CopyFileOver(const QString &source, const QString &target)
@@ -20,4 +22,14 @@ bool CopyFileOver(const QString &source, const QString &target)
             return false;
     }
     return out.commit();
+}
+
+bool MakePrivatePath(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return true;
+    if (info.exists() || !MakePrivatePath(info.absolutePath()) || !QDir().mkdir(path))
+        return false;
+    return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
