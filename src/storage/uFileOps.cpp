@@ -33,3 +33,11 @@ bool MakePrivatePath(const QString &path)
         return false;
     return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
+
+bool WritePrivateFile(const QString &path, const QByteArray &data)
+{
+    QSaveFile out(path);
+    return out.open(QIODevice::WriteOnly) &&
+           out.setPermissions(QFile::ReadOwner | QFile::WriteOwner) &&
+           out.write(data) == data.size() && out.commit();
+}

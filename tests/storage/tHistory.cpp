@@ -1,0 +1,162 @@
+// The history of the sites: a version only when a site changed, kept for its owner alone; two
+// installers sharing their versions through a bare repository on disk, the company's server.
+
+#include "storage/uHistory.h"
+
+#include "model/uConfig.h"
+#include "sim/uDemoSite.h"
+#include "storage/uCatalog.h"
+#include "support/uSampleConfigs.h"
+#include "support/uTestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString Site = QStringLiteral("0020FF78C534");
+
+struct History : testing::Test {
+    QTemporaryDir Dir;
+    QString Server = Dir.filePath(QStringLiteral("server.git"));
+
+    void SetUp() override
+    {
+        InitAppDir();
+        ASSERT_EQ(
+            QProcess::execute(QStringLiteral("git"), {QStringLiteral("init"), QStringLiteral("-q"),
+                                                      QStringLiteral("--bare"), Server}),
+            0);
+    }
+    // An installer's settings: an INI file of their own names their history folder, the
+    // server and their name.
+    THistorySettings Installer(const QString &name, const QString &remote) const
+    {
+        const QString ini = Dir.filePath(name + QStringLiteral(".ini"));
+        WriteText(ini, QStringLiteral("[History]\nFolder=%1\nRemote=%2\nAuthor=%3\n")
+                           .arg(Dir.filePath(name), remote, name));
+        return LoadHistorySettings(ini);
+    }
+    static QDateTime At(int hour) { return QDateTime(QDate(2026, 12, 7), QTime(hour, 0)); }
+    // "author: message" of each version of the site, newest first.
+    static QStringList Versions(THistory &history)
+    {
+        QStringList lines;
+        for (const THistoryVersion &v : history.Versions(Site))
+            lines << v.Author + QStringLiteral(": ") + v.Message;
+        return lines;
+    }
+};
+
+} // namespace
+
+// A version is taken only when the site's settings changed; each can be loaded back by its hash
+// or as "@~N". The history and its files are readable by their owner alone, and the report in it
+// masks the passwords. A history that cannot be written says why in the log.
+TEST_F(History, TakesAVersionWhenTheSiteChanged)
+{
+    TLogRecorder log;
+    THistory history(Installer(QStringLiteral("Иванов"), Server), &log);
+    TConfig site;
+    FillDemoSite(site);
+    const std::unique_ptr<TConfig> read = site.Clone();
+    ASSERT_TRUE(history.Record(site, QStringLiteral("Считано из модуля: Объект №1"), At(10)));
+    site.Device(3)->vSoft = QStringLiteral("9.9"); // reported by the panel, no setting
+    ASSERT_TRUE(history.Record(site, QStringLiteral("Сохранено: plan.cfg"), At(11)));
+    site.Device(2)->AsVEKT()->Loop(5)->Part = 3;
+    ASSERT_TRUE(history.Record(site, QStringLiteral("Записано в модуль: Объект №1"), At(12)));
+    EXPECT_EQ(Versions(history),
+              (QStringList{QStringLiteral("Иванов: Записано в модуль: Объект №1"),
+                           QStringLiteral("Иванов: Считано из модуля: Объект №1")}));
+    EXPECT_EQ(history.Versions().value(0).When, At(12));
+    EXPECT_EQ(log.Lines.size(), 2);
+
+    const QString first = history.Versions(Site).value(1).Commit;
+    for (const QString &revision : {QStringLiteral("@~1"), first.left(7)}) {
+        TConfig loaded;
+        ASSERT_TRUE(history.Load(Site, history.Resolve(Site, revision), loaded))
+            << history.Failure().toStdString();
+        EXPECT_EQ(ConfigDifferences(*read, loaded, TCompare::Settings), QStringList());
+    }
+    for (const QString &revision :
+         {QStringLiteral("@~2"), QStringLiteral("-x"), QStringLiteral("abcdef")}) {
+        EXPECT_TRUE(history.Resolve(Site, revision).isEmpty());
+        EXPECT_FALSE(history.Failure().isEmpty());
+    }
+
+    const QString folder = Dir.filePath(QStringLiteral("Иванов"));
+    const QString report = ReadText(folder + QStringLiteral("/0020FF78C534/config.json"));
+    EXPECT_TRUE(report.contains(QStringLiteral("\"****\"")));
+    EXPECT_FALSE(report.contains(QStringLiteral("8522")));
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                      QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    for (const char *path :
+         {"", "/.git", "/0020FF78C534", "/0020FF78C534/config.cfg", "/0020FF78C534/config.json"})
+        EXPECT_EQ(QFileInfo(folder + QString::fromLatin1(path)).permissions() & others,
+                  QFile::Permissions())
+            << path;
+
+    THistory blocked({Dir.filePath(QStringLiteral("Иванов.ini/x")), {}, {}}, &log);
+    EXPECT_FALSE(blocked.Record(site, QStringLiteral("Сохранено"), At(13)));
+    EXPECT_TRUE(log.Lines.last().startsWith(QStringLiteral("Версия не записана в историю: ")));
+}
+
+// Two installers share their versions through the server. When both changed the same site, both
+// versions stay in both histories, the later one is the site's current version, and the
+// installer who brings in the other's is told. Without the server the history stays as it was.
+TEST_F(History, TwoInstallersShareTheirVersions)
+{
+    THistory ivanov(Installer(QStringLiteral("Иванов"), Server), nullptr);
+    THistory petrov(Installer(QStringLiteral("Петров"), Server), nullptr);
+    TConfig site;
+    FillDemoSite(site);
+    ASSERT_TRUE(ivanov.Record(site, QStringLiteral("Считано из модуля"), At(10)));
+    const auto sync = [](THistory &history) {
+        const TSyncResult result = history.Sync();
+        EXPECT_TRUE(result.Ok) << result.Lines.join(u'\n').toStdString();
+        return result.Lines;
+    };
+    EXPECT_EQ(sync(ivanov).value(0),
+              QStringLiteral("История синхронизирована: получено версий: 0, отправлено: 1."));
+    EXPECT_EQ(sync(petrov).value(0),
+              QStringLiteral("История синхронизирована: получено версий: 1, отправлено: 0."));
+    EXPECT_EQ(Versions(petrov), QStringList{QStringLiteral("Иванов: Считано из модуля")});
+
+    site.Device(2)->AsVEKT()->Loop(5)->Part = 3;
+    ASSERT_TRUE(ivanov.Record(site, QStringLiteral("Записано в модуль"), At(11)));
+    TConfig later;
+    FillDemoSite(later);
+    later.User(3)->Pswrd1 = QStringLiteral("4444");
+    ASSERT_TRUE(petrov.Record(later, QStringLiteral("Сохранено"), At(12)));
+    sync(petrov);
+    const QStringList told = sync(ivanov);
+    ASSERT_EQ(told.size(), 2);
+    EXPECT_TRUE(told[1].startsWith(QStringLiteral("Объект 0020FF78C534: есть версия от Петров "
+                                                  "(07.12.2026 12:00, «Сохранено»)")))
+        << told[1].toStdString();
+    EXPECT_TRUE(told[1].endsWith(QStringLiteral("текущей стала она, как более поздняя.")));
+    sync(petrov);
+    const QStringList all{QStringLiteral("Петров: Сохранено"),
+                          QStringLiteral("Иванов: Записано в модуль"),
+                          QStringLiteral("Иванов: Считано из модуля")};
+    for (THistory *history : {&ivanov, &petrov}) {
+        EXPECT_EQ(Versions(*history), all);
+        TConfig current;
+        ASSERT_TRUE(history->Load(Site, QStringLiteral("HEAD"), current));
+        EXPECT_EQ(ConfigDifferences(later, current, TCompare::Settings), QStringList());
+    }
+
+    THistory offline(Installer(QStringLiteral("Иванов"), Dir.filePath(QStringLiteral("gone.git"))),
+                     nullptr);
+    const TSyncResult failed = offline.Sync();
+    EXPECT_FALSE(failed.Ok);
+    EXPECT_TRUE(
+        failed.Lines.value(0).startsWith(QStringLiteral("Нет связи с общим хранилищем истории ") +
+                                         Dir.filePath(QStringLiteral("gone.git"))))
+        << failed.Lines.join(u'\n').toStdString();
+    EXPECT_EQ(Versions(offline), all);
+}
