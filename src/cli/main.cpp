@@ -10,6 +10,7 @@
 //   lorim-cli diff FILE.cfg [link options] [password options] [--ini FILE] [--log]
 //   lorim-cli check FILE.cfg [--format text|json]
 //   lorim-cli check [link options] [password options] [--ini FILE] [--log] [--format text|json]
+//   lorim-cli history list [ID] | diff ID REV1 [REV2] | get ID REV -o FILE.cfg | sync [--ini FILE]
 //
 // The password options: --password-file FILE ("-": standard input), --password alone (asked
 // for on the terminal), --password DIGITS (seen by every user of the computer: warned about);
@@ -17,7 +18,7 @@
 //
 // Exit status: 0 done, 1 file error, 2 usage error, 3 login refused or no password found,
 // 4 link failure, 5 the configurations differ, 6 the configuration has errors (check; write
-// without --force).
+// without --force), 7 the history could not be shared (history sync).
 
 #include "cli/uCliSinks.h"
 #include "cli/uDump.h"
@@ -30,11 +31,13 @@
 #include "storage/uBackup.h"
 #include "storage/uCatalog.h"
 #include "storage/uDB.h"
+#include "storage/uHistory.h"
 #include "storage/uIniFile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <cstdio>
@@ -49,7 +52,8 @@ enum TExit {
     ExitRefused = 3,
     ExitLink = 4,
     ExitDiffer = 5,
-    ExitErrors = 6
+    ExitErrors = 6,
+    ExitUnshared = 7
 };
 
 void Err(const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); }
@@ -117,6 +121,8 @@ public:
             return Diff(pos.mid(1));
         if (command == u"check" && pos.size() <= 2)
             return Check(pos.value(1));
+        if (command == u"history")
+            return History(pos.mid(1));
         if (pos.size() != 2)
             throw TUsageError(pos.isEmpty() ? QStringLiteral("a command is needed")
                                             : QStringLiteral("wrong arguments for ") + command);
@@ -211,16 +217,32 @@ private:
 
     // Reads the network's whole configuration, logging in with the password given or else one
     // found in the catalogue; the job's result.
-    int ReadNetwork(TConfig &config)
+    // The configuration is taken into the history as read, named after file (see
+    // HistorySiteName).
+    int ReadNetwork(TConfig &config, const QString &file)
     {
         const std::optional<QString> given = GivenPassword();
-        return RunJob(given ? JobRead : JobConnect, config, given.value_or(QString()));
+        const int result = RunJob(given ? JobRead : JobConnect, config, given.value_or(QString()));
+        if (result == 1)
+            RecordVersion(config, THistoryEvent::Read, file);
+        return result;
+    }
+
+    // Takes a version of the site into the history; a history that cannot be written is said
+    // on standard error and changes nothing else.
+    void RecordVersion(const TConfig &config, THistoryEvent event, const QString &file)
+    {
+        const TDevice *module = config.Device(1);
+        const QString site = HistorySiteName(FIniPath, file, module ? module->ID : QString());
+        THistory history(LoadHistorySettings(FIniPath), Log());
+        if (!history.Record(config, VersionMessage(event, site), QDateTime::currentDateTime()))
+            Err(history.Failure());
     }
 
     int Read(const QString &out)
     {
         TConfig config;
-        const int result = ReadNetwork(config);
+        const int result = ReadNetwork(config, out);
         if (result != 1)
             return ExitOfResult(result);
         const TSaveResult saved = SaveConfigFile(config, out, TemplatePath(), Log(), nullptr);
@@ -263,9 +285,13 @@ private:
         const bool keep = !FArgs.isSet(QStringLiteral("no-backup"));
         if (keep && !Backup(password, before, backup))
             return ExitFile;
+        if (keep)
+            RecordVersion(before, THistoryEvent::BeforeWrite, file);
         config.WriteAll = true;
         const bool restore = keep && !FArgs.isSet(QStringLiteral("no-restore"));
         const int result = RunJob(JobWrite, config, password, restore ? &before : nullptr);
+        if (result == 1)
+            RecordVersion(config, THistoryEvent::Written, file);
         if (result == 1 || FEffect == TModuleEffect::None)
             return ExitOfResult(result);
         Err(WholeWriteOutcome(FRestore, FEffect, backup));
@@ -333,7 +359,7 @@ private:
         if (!Load(files[0], first) || (withFile && !Load(files[1], second)))
             return ExitFile;
         if (!withFile)
-            if (const int result = ReadNetwork(second); result != 1)
+            if (const int result = ReadNetwork(second, files[0]); result != 1)
                 return ExitOfResult(result);
         const QStringList differences = CompareConfigs(first, second);
         Print(differences);
@@ -351,7 +377,7 @@ private:
         if (!file.isEmpty() && !Load(file, config))
             return ExitFile;
         if (file.isEmpty())
-            if (const int result = ReadNetwork(config); result != 1)
+            if (const int result = ReadNetwork(config, QString()); result != 1)
                 return ExitOfResult(result);
         const QList<TProblem> problems = CheckConfig(config);
         if (json) {
@@ -361,6 +387,101 @@ private:
             Print(ProblemLines(problems));
         }
         return CountErrors(problems) > 0 ? ExitErrors : ExitDone;
+    }
+
+    // The history of the sites: its versions, the differences between two, one of them into a
+    // file, and the sync with the shared history.
+    int History(const QStringList &args)
+    {
+        const QString command = args.value(0);
+        THistory history(LoadHistorySettings(FIniPath), nullptr);
+        if (command == u"list" && args.size() <= 2)
+            return ListVersions(history, args.size() == 2 ? ModuleArgument(args[1]) : QString());
+        if (command == u"diff" && (args.size() == 3 || args.size() == 4))
+            return DiffVersions(history, ModuleArgument(args[1]), args[2],
+                                args.value(3, QStringLiteral("@")));
+        if (command == u"get" && args.size() == 3)
+            return GetVersion(history, ModuleArgument(args[1]), args[2]);
+        if (command == u"sync" && args.size() == 1)
+            return Sync(history);
+        throw TUsageError(QStringLiteral(
+            "history takes list [ID], diff ID REV1 [REV2], get ID REV -o FILE.cfg or sync"));
+    }
+
+    // A module identifier as typed: 12 hexadecimal digits, which may be grouped by "-" or ":".
+    static QString ModuleArgument(const QString &text)
+    {
+        static const QRegularExpression identifier(QStringLiteral("^[0-9A-F]{12}$"));
+        const QString id = QString(text).remove(u'-').remove(u':').toUpper();
+        if (!identifier.match(id).hasMatch())
+            throw TUsageError(QStringLiteral("ID is a module identifier: 12 hexadecimal digits"));
+        return id;
+    }
+
+    // Prints the versions of a module (of every module, then naming it), newest first.
+    static int ListVersions(THistory &history, const QString &moduleID)
+    {
+        QStringList lines;
+        for (const THistoryVersion &v : history.Versions(moduleID)) {
+            QStringList fields{v.Short, v.When.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))};
+            if (moduleID.isEmpty())
+                fields << v.ModuleID;
+            lines << (fields << v.Author << v.Message).join(QStringLiteral("  "));
+        }
+        Print(lines);
+        return ExitDone;
+    }
+
+    // Loads a version of a module; false, having said why, when there is none.
+    static bool LoadVersion(THistory &history, const QString &moduleID, const QString &revision,
+                            TConfig &config)
+    {
+        const QString commit = history.Resolve(moduleID, revision);
+        if (!commit.isEmpty() && history.Load(moduleID, commit, config))
+            return true;
+        Err(history.Failure());
+        return false;
+    }
+
+    // Prints the differences between two versions of a module, as diff does two files.
+    static int DiffVersions(THistory &history, const QString &moduleID, const QString &first,
+                            const QString &second)
+    {
+        TConfig a;
+        TConfig b;
+        if (!LoadVersion(history, moduleID, first, a) || !LoadVersion(history, moduleID, second, b))
+            return ExitFile;
+        const QStringList differences = CompareConfigs(a, b);
+        Print(differences);
+        return differences.isEmpty() ? ExitDone : ExitDiffer;
+    }
+
+    // Saves a version of a module as a configuration file, the one -o names.
+    int GetVersion(THistory &history, const QString &moduleID, const QString &revision)
+    {
+        if (!FArgs.isSet(QStringLiteral("output")))
+            throw TUsageError(QStringLiteral("history get needs -o FILE.cfg"));
+        const QString out = FArgs.value(QStringLiteral("output"));
+        TConfig config;
+        if (!LoadVersion(history, moduleID, revision, config))
+            return ExitFile;
+        const TSaveResult saved = SaveConfigFile(config, out, TemplatePath(), Log(), nullptr);
+        if (saved == TSaveResult::Saved)
+            return ExitDone;
+        Err(SaveFailure(saved, out));
+        return ExitFile;
+    }
+
+    static int Sync(THistory &history)
+    {
+        const TSyncResult result = history.Sync();
+        if (!result.Ok) {
+            for (const QString &line : result.Lines)
+                Err(line);
+            return ExitUnshared;
+        }
+        Print(result.Lines);
+        return ExitDone;
     }
 
     // Whether check prints JSON (--format json) rather than lines (text, the default).
@@ -454,14 +575,26 @@ int main(int argc, char **argv)
         "                  print how FILE.cfg differs from OTHER.cfg, or else from the module\n"
         "  check [FILE.cfg]\n"
         "                  check FILE.cfg, or else the module's configuration, before it goes\n"
-        "                  to the alarm system: one line per error, then per warning\n\n"
+        "                  to the alarm system: one line per error, then per warning\n"
+        "  history list [ID]\n"
+        "                  list the versions of a module (of every module) in the history,\n"
+        "                  newest first (section History of the INI file: Folder, Remote,\n"
+        "                  Author); read, write, diff and check with the module add versions\n"
+        "  history diff ID REV1 [REV2]\n"
+        "                  print how version REV1 differs from REV2 (else the newest); REV is\n"
+        "                  a commit hash or its start, or @~N, the Nth version before the newest\n"
+        "  history get ID REV -o FILE.cfg\n"
+        "                  save a version as a configuration file\n"
+        "  history sync    bring in the versions of the shared history (Remote) and send ours\n\n"
         "Exit status: 0 done (diff: no differences; check: no error), 1 file error, 2 usage "
         "error, 3 login refused or no password found, 4 link failure, 5 the configurations "
-        "differ, 6 the configuration has errors (check; write without --force)."));
+        "differ, 6 the configuration has errors (check; write without --force), 7 the history "
+        "could not be shared."));
     args.addHelpOption();
     args.addVersionOption();
-    args.addPositionalArgument(QStringLiteral("command"),
-                               QStringLiteral("read, write, clock, dump, diff, report or check"));
+    args.addPositionalArgument(
+        QStringLiteral("command"),
+        QStringLiteral("read, write, clock, dump, diff, report, check or history"));
     args.addPositionalArgument(
         QStringLiteral("file"),
         QStringLiteral("the configuration file (not for clock; check: else the module's)"));
@@ -503,7 +636,8 @@ int main(int argc, char **argv)
                         "json."),
          QStringLiteral("format")},
         {{QStringLiteral("o"), QStringLiteral("output")},
-         QStringLiteral("report: write into this file instead of standard output."),
+         QStringLiteral("report: write into this file instead of standard output; history "
+                        "get: the file to save the version into."),
          QStringLiteral("file")},
         {QStringLiteral("passwords"), QStringLiteral("report: show the users' passwords.")},
     });

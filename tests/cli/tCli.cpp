@@ -333,3 +333,58 @@ TEST_F(Cli, CheckFindsErrorsAndWriteRefusesThemUnlessForced)
     EXPECT_EQ(RunCli(write + QStringList{QStringLiteral("--force")}).Exit, 0);
     EXPECT_EQ(RunCli(network, QStringLiteral("LORIM_PASSWORD=8522")).Out, text.Out);
 }
+
+// The history from the command line: the versions a read and a write took, the changed loop
+// between two of them, one saved into a file; a sync without its server fails and leaves the
+// history as it was.
+TEST_F(Cli, HistoryOfTheSitesReadAndWritten)
+{
+    WriteText(Ini, QStringLiteral("[History]\nFolder=%1\nRemote=%2\nAuthor=Иванов\n")
+                       .arg(File("history"), File("gone.git")));
+    TConfig changed;
+    FillDemoSite(changed);
+    changed.Device(2)->AsVEKT()->Loop(5)->Part = 3;
+    ASSERT_EQ(SaveConfigFile(changed, File("changed.cfg"), AppDir + QStringLiteral("config.md_"),
+                             nullptr, nullptr),
+              TSaveResult::Saved);
+    TSimProcess demo({});
+    TSimProcess other({QStringLiteral("--config"), File("changed.cfg")});
+    ASSERT_TRUE(demo.Started && other.Started);
+    const QString password = QStringLiteral("LORIM_PASSWORD=8522");
+    ASSERT_EQ(
+        RunCli({QStringLiteral("read"), File("site.cfg"), QStringLiteral("--udp"), demo.Address()},
+               password)
+            .Exit,
+        0);
+    ASSERT_EQ(RunCli({QStringLiteral("write"), File("site.cfg"), QStringLiteral("--udp"),
+                      other.Address()})
+                  .Exit,
+              0);
+    const auto history = [this](const QStringList &args) {
+        return RunCli(QStringList{QStringLiteral("history")} + args);
+    };
+    const QStringList list{QStringLiteral("list"), QStringLiteral("00-20-FF-78-C5-34")};
+    const TRun listed = history(list);
+    QStringList events;
+    for (const QString &line : listed.Out.split(u'\n', Qt::SkipEmptyParts))
+        events << line.section(QStringLiteral("  "), 2);
+    EXPECT_EQ(events, (QStringList{QStringLiteral("Иванов  Записано в модуль: site.cfg"),
+                                   QStringLiteral("Иванов  Перед записью в модуль: site.cfg"),
+                                   QStringLiteral("Иванов  Считано из модуля: site.cfg")}));
+
+    const TRun diff = history({QStringLiteral("diff"), QStringLiteral("0020FF78C534"),
+                               QStringLiteral("@~1"), listed.Out.left(7)});
+    EXPECT_EQ(diff.Exit, 5);
+    EXPECT_EQ(diff.Out, QStringLiteral("Устройство [2] ВЕКТ-8, шлейф 5: раздел 3 → 2\n"));
+    EXPECT_EQ(history({QStringLiteral("get"), QStringLiteral("0020FF78C534"), QStringLiteral("@~1"),
+                       QStringLiteral("-o"), File("old.cfg")})
+                  .Exit,
+              0);
+    EXPECT_EQ(FileDifferences(File("old.cfg"), File("changed.cfg")), QStringList());
+
+    const TRun sync = history({QStringLiteral("sync")});
+    EXPECT_EQ(sync.Exit, 7);
+    EXPECT_TRUE(sync.Err.startsWith(QStringLiteral("Нет связи с общим хранилищем истории ")))
+        << sync.Err.toStdString();
+    EXPECT_EQ(history(list).Out, listed.Out);
+}
