@@ -82,6 +82,8 @@ int main(int argc, char **argv)
         return 1;
     TMessageBoxes boxes;
     boxes.Scripted = true;
+    // The versions the reads take go into a history of the run's own.
+    WriteText(ini, QStringLiteral("[History]\nFolder=") + dir.filePath(QStringLiteral("history")));
 
     const auto editorOpens = [&](const QString &fileName, const TOptnLink &link) {
         TfmCfg editor(boxes);

@@ -2,6 +2,7 @@
 
 #include "model/uConfig.h"
 #include "storage/uDB.h"
+#include "storage/uHistory.h"
 #include "ui/uMessageBoxes.h"
 #include "ui/uTuningAccess.h"
 #include "ui/uTuningLink.h"
@@ -121,6 +122,17 @@ TJobResult TfmCfg::RunJob(int code, TConfig *config)
     return result;
 }
 
+void TfmCfg::RecordVersion(const TConfig &config, THistoryEvent event)
+{
+    const TDevice *module = config.Device(1);
+    const QString site = HistoryName.isEmpty()
+                             ? HistorySiteName(IniPath, FileName, module ? module->ID : QString())
+                             : HistoryName;
+    THistory history(LoadHistorySettings(IniPath), &FLog);
+    history.Record(config, VersionMessage(event, site), QDateTime::currentDateTime());
+    FLog.Flush();
+}
+
 void TfmCfg::TellLines(const QStringList &lines)
 {
     QStringList shown;
@@ -138,6 +150,7 @@ bool TfmCfg::StartUp()
     Config->SetQuestion(&FBoxes);
     AccessPassword = TOptnAccess();
     SetOutOfStep(false);
+    FModuleChanged = false;
     TJobResult result = TJobResult::Cancel;
     RealTime = FileName.isEmpty();
     if (!RealTime) {
@@ -165,6 +178,8 @@ bool TfmCfg::StartUp()
     // administrator keeps the password it logged in with.
     if (const TUser *admin = Config->User(TUser::AdminNumber))
         AccessPassword.Password = admin->Pswrd1;
+    if (RealTime)
+        RecordVersion(*Config, THistoryEvent::Read);
     FUi->pcObj->setCurrentWidget(FUi->tsDev);
     FillDevList();
     return true;
@@ -193,6 +208,10 @@ void TfmCfg::closeEvent(QCloseEvent *event)
         return;
     }
     CloseRequested = true;
+    // What a real-time session changed on the module, unless nobody knows what it holds.
+    if (RealTime && FModuleChanged && !OutOfStep)
+        RecordVersion(*Config, THistoryEvent::RealTime);
+    FModuleChanged = false;
     event->accept();
     if (FModalLoop)
         FModalLoop->quit();

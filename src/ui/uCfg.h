@@ -30,6 +30,7 @@ class TIndicDev;
 class TMessageBoxes;
 class TRelay;
 struct TObjectRef;
+enum class THistoryEvent;
 
 // The configuration editor: one configuration shown as three lists (expanders, partitions,
 // users) with a detail pane for the selected object, a menu, a toolbar and the message log.
@@ -52,8 +53,11 @@ public:
     // title and the status line say so, changes are refused and a save asks first, until a
     // read brings the module's configuration.
     bool OutOfStep = false;
-    // Where the link settings and the catalogue (searched for the access password) are kept.
+    // Where the link settings, the catalogue (searched for the access password) and the
+    // settings of the history are kept.
     TIniPath IniPath;
+    // How the history names the site in its versions; when empty, as HistorySiteName names it.
+    QString HistoryName;
     TLinkTimings Timings;
     // Runs the long jobs; the progress window unless a test sets another.
     TJobRunner *Runner;
@@ -232,6 +236,9 @@ private:
     // The whole write's question, with what the check of the configuration finds: with errors
     // No is the default.
     bool AskToWriteAll();
+    // Takes a version of a configuration of the site into the history; a history that cannot
+    // be written is logged and changes nothing else.
+    void RecordVersion(const TConfig &config, THistoryEvent event);
 
     std::unique_ptr<Ui::TfmCfg> FUi;
     TMessageBoxes &FBoxes;
@@ -243,4 +250,7 @@ private:
     TIndicPane FIB;
     QEventLoop *FModalLoop = nullptr;
     TJobOutcome FJob; // of the last job
+    // Real-time mode: a change was written to the module since the start; its end takes a
+    // version into the history.
+    bool FModuleChanged = false;
 };

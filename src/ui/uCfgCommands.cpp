@@ -7,6 +7,7 @@
 #include "model/uConfig.h"
 #include "model/uReport.h"
 #include "storage/uBackup.h"
+#include "storage/uHistory.h"
 #include "ui/uAddShlf.h"
 #include "ui/uCfg.h"
 #include "ui/uCheckView.h"
@@ -212,6 +213,7 @@ bool TfmCfg::WriteChange(TConfig &before, const QStringList &failure)
     // The write puts outputs back from what the module held before the change.
     const bool written = RunQuietJob(JobWriteCfg, nullptr, &before) == TJobResult::Ok;
     Config->WriteAll = false;
+    FModuleChanged = FModuleChanged || written;
     if (written)
         return true;
     const QStringList cause = FJob.Messages;
@@ -300,6 +302,7 @@ bool TfmCfg::ReadBack()
     read->KeepKeysOf(*Config);
     Config->Assign(*read);
     SetOutOfStep(false);
+    RecordVersion(*Config, THistoryEvent::Read);
     return true;
 }
 
@@ -779,6 +782,7 @@ bool TfmCfg::WriteCfg()
     if (!backup.isEmpty())
         FLog.WriteLog(QStringLiteral("Резервная копия конфигурации модуля: ") + backup);
     if (before) {
+        RecordVersion(*before, THistoryEvent::BeforeWrite);
         const QStringList changes = CompareConfigs(*before, *Config);
         FLog.WriteLog(QStringLiteral("Отличий от конфигурации модуля: ") +
                       QString::number(changes.size()));
@@ -790,6 +794,7 @@ bool TfmCfg::WriteCfg()
     Config->WriteAll = false;
     if (written) {
         SetOutOfStep(false);
+        RecordVersion(*Config, THistoryEvent::Written);
         FBoxes.ShowNotice(QStringLiteral("Конфигурация записана"));
         return true;
     }
@@ -813,7 +818,10 @@ bool TfmCfg::Save()
         return false;
     if (FileName.isEmpty())
         return SaveAs();
-    return RunJob(JobSaveFile) == TJobResult::Ok;
+    if (RunJob(JobSaveFile) != TJobResult::Ok)
+        return false;
+    RecordVersion(*Config, THistoryEvent::Saved);
+    return true;
 }
 
 bool TfmCfg::SaveAs()
@@ -842,7 +850,7 @@ bool TfmCfg::CompareWithModule()
         TellLines(QStringList{QStringLiteral("Не удалось загрузить конфигурацию")} + FJob.Messages);
         return false;
     }
-    TfmCompare view(CompareConfigs(*module, *Config), this);
+    TfmCompare view(CompareConfigs(*module, *Config), {}, this);
     view.exec();
     return true;
 }

@@ -2,16 +2,16 @@
 
 #include "ui_uCompareView.h"
 
-TfmCompare::TfmCompare(const QStringList &differences, QWidget *parent)
+TfmCompare::TfmCompare(const QStringList &differences, const TCompareSides &sides, QWidget *parent)
     : QDialog(parent), FUi(std::make_unique<Ui::TfmCompare>())
 {
     FUi->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    FUi->lbSummary->setText(
-        differences.isEmpty() ? QStringLiteral("Конфигурация совпадает с конфигурацией модуля.")
-                              : QStringLiteral("Отличий от конфигурации модуля: ") +
-                                    QString::number(differences.size()) +
-                                    QStringLiteral(" (значение в модуле → значение в редакторе)"));
+    setWindowTitle(sides.Title);
+    FUi->lbSummary->setText(differences.isEmpty()
+                                ? sides.Same
+                                : sides.Count + QString::number(differences.size()) +
+                                      QStringLiteral(" (") + sides.Order + u')');
     FUi->mmDiff->setPlainText(differences.join(u'\n'));
 }
 

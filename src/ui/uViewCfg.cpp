@@ -3,14 +3,17 @@
 #include "storage/uBackup.h"
 #include "storage/uCatalog.h"
 #include "storage/uDB.h"
+#include "storage/uHistory.h"
 #include "ui/uBackups.h"
 #include "ui/uCfg.h"
+#include "ui/uHistoryView.h"
 #include "ui/uMessageBoxes.h"
 #include "ui/uTuningLink.h"
 #include "ui/uUiUtil.h"
 #include "ui/uUpdateCfg.h"
 #include "ui_uViewCfg.h"
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
 
@@ -53,6 +56,8 @@ TfmViewCfg::TfmViewCfg(TMessageBoxes &boxes, const TIniPath &iniPath, const TOpt
     connect(FUi->BitBtn6, &QPushButton::clicked, this, &TfmViewCfg::BitBtn6Click);
     connect(FUi->BitBtn7, &QPushButton::clicked, this, &TfmViewCfg::BitBtn7Click);
     connect(FUi->BitBtn9, &QPushButton::clicked, this, &TfmViewCfg::BitBtn9Click);
+    connect(FUi->btHistory, &QPushButton::clicked, this, &TfmViewCfg::btHistoryClick);
+    connect(FUi->btSync, &QPushButton::clicked, this, &TfmViewCfg::btSyncClick);
     connect(FUi->lvCfg, &QTreeWidget::itemDoubleClicked, this, &TfmViewCfg::bbtSelectClick);
     connect(FUi->BitBtn8, &QPushButton::clicked, this,
             [this] { EditLinkSettings(LinkSettings, FIniPath, FBoxes, this); });
@@ -218,15 +223,15 @@ void TfmViewCfg::BitBtn3Click()
 
 void TfmViewCfg::OnHiddenEditor(const std::function<void(TfmCfg &)> &command, QString file)
 {
-    if (file.isEmpty()) {
-        const QTreeWidgetItem *row = SelectedRow();
-        if (!row)
-            return;
+    const QTreeWidgetItem *row = SelectedRow();
+    if (!row)
+        return;
+    if (file.isEmpty())
         file = CatalogFilePath(FIniPath, row->text(2));
-    }
     TfmCfg editor(FBoxes);
     editor.IniPath = FIniPath;
     editor.FileName = file;
+    editor.HistoryName = row->text(0);
     editor.LinkSettings = LinkSettings;
     editor.Timings = Timings;
     if (editor.StartUp())
@@ -243,29 +248,65 @@ void TfmViewCfg::BitBtn6Click()
     });
 }
 
-void TfmViewCfg::BitBtn7Click()
+void TfmViewCfg::BitBtn7Click() { WriteToModule(); }
+
+void TfmViewCfg::WriteToModule(const QString &file)
 {
-    OnHiddenEditor([](TfmCfg &editor) { editor.WriteCfg(); });
+    OnHiddenEditor([](TfmCfg &editor) { editor.WriteCfg(); }, file);
+}
+
+QString TfmViewCfg::SelectedModule(QString &file)
+{
+    const QTreeWidgetItem *row = SelectedRow();
+    if (!row)
+        return QString();
+    file = CatalogFilePath(FIniPath, row->text(2));
+    TDBConfig db(nullptr, nullptr);
+    const QString moduleID = db.Connect(file) ? db.ReadModuleID() : QString();
+    if (moduleID.isEmpty())
+        FBoxes.ShowMessage(QStringLiteral("Не удалось открыть БД ") + file);
+    return moduleID;
 }
 
 // The backups of the selected entry's module: one of them written to the module restores it.
 void TfmViewCfg::BitBtn9Click()
 {
-    const QTreeWidgetItem *row = SelectedRow();
-    if (!row)
+    QString file;
+    const QString moduleID = SelectedModule(file);
+    if (moduleID.isEmpty())
         return;
-    const QString file = CatalogFilePath(FIniPath, row->text(2));
-    TDBConfig db(nullptr, nullptr);
-    const QString moduleID = db.Connect(file) ? db.ReadModuleID() : QString();
-    if (moduleID.isEmpty()) {
-        FBoxes.ShowMessage(QStringLiteral("Не удалось открыть БД ") + file);
-        return;
-    }
     TfmBackups backups(
         moduleID, ListBackups(LoadBackupSettings(FIniPath), moduleID),
-        [this](const QString &backup) {
-            OnHiddenEditor([](TfmCfg &editor) { editor.WriteCfg(); }, backup);
-        },
-        this);
+        [this](const QString &backup) { WriteToModule(backup); }, this);
     backups.exec();
+}
+
+// The versions of the selected entry's module in the history: compared, written to the module,
+// saved into a file.
+void TfmViewCfg::btHistoryClick()
+{
+    QString file;
+    const QString moduleID = SelectedModule(file);
+    if (moduleID.isEmpty())
+        return;
+    THistory history(LoadHistorySettings(FIniPath), nullptr);
+    TfmHistory view(
+        history, moduleID, file, FBoxes, [this](const QString &version) { WriteToModule(version); },
+        this);
+    view.exec();
+}
+
+// The other installers' versions in, ours out; the user is told how it went, and of every site
+// that has a version from someone else.
+void TfmViewCfg::btSyncClick()
+{
+    THistory history(LoadHistorySettings(FIniPath), nullptr);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const TSyncResult result = history.Sync();
+    QApplication::restoreOverrideCursor();
+    const QString text = result.Lines.join(u'\n');
+    if (result.Ok)
+        FBoxes.ShowNotice(text);
+    else
+        FBoxes.ShowMessage(text);
 }

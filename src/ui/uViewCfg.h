@@ -51,6 +51,8 @@ public:
     void BitBtn6Click(); // Считать
     void BitBtn7Click(); // Записать
     void BitBtn9Click(); // Резервные копии
+    void btHistoryClick();
+    void btSyncClick();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -65,7 +67,14 @@ private:
     void EditEntry(int mode, QTreeWidgetItem *row);
     // Runs a command on an editor that loads a file (the selected entry's, when none is given)
     // and is never shown; nothing runs when the file does not load (the editor has said so).
+    // The history names the site after the selected entry.
     void OnHiddenEditor(const std::function<void(TfmCfg &)> &command, QString file = {});
+    // Writes a file (the selected entry's, when none is given) to the module whole, on a hidden
+    // editor: with the write's question and backup.
+    void WriteToModule(const QString &file = {});
+    // The module identifier of the selected entry's file, and that file; empty, having told the
+    // user, when its file does not open.
+    QString SelectedModule(QString &file);
 
     std::unique_ptr<Ui::TfmViewCfg> FUi;
     TMessageBoxes &FBoxes;

@@ -3,9 +3,13 @@
 #include "storage/uFileOps.h"
 #include "support/uSampleConfigs.h"
 #include "uUiTestSupport.h"
+#include "ui/uCompareView.h"
+#include "ui/uHistoryView.h"
 #include "ui/uTuningAccess.h"
 #include "ui/uUpdateCfg.h"
 #include "ui/uViewCfg.h"
+
+#include <QPlainTextEdit>
 
 namespace {
 
@@ -225,4 +229,44 @@ TEST_F(Catalogue, TwoCopiesKeepEachOthersEntries)
     QStringList paths;
     ReadCatalogPaths(Ini, paths);
     EXPECT_EQ(paths, (QStringList{QStringLiteral("b.cfg"), QStringLiteral("c.cfg")}));
+}
+
+// "История" lists the versions of the entry's module, newest first: two of them compared show
+// the loop that changed, and one saved as a file is that version.
+TEST_F(Catalogue, HistoryComparesAndSavesVersions)
+{
+    WriteText(Ini, QStringLiteral("[History]\nFolder=") + Dir.filePath(QStringLiteral("history")) +
+                       QStringLiteral("\nAuthor=Иванов\n"));
+    THistory history(LoadHistorySettings(Ini), nullptr);
+    TConfig site;
+    FillDemoSite(site);
+    ASSERT_TRUE(SaveSite(site, Dir.filePath(QStringLiteral("site.cfg"))));
+    const QDate day(2026, 12, 7);
+    ASSERT_TRUE(history.Record(site, QStringLiteral("Считано"), QDateTime(day, QTime(10, 0))));
+    site.Device(2)->AsVEKT()->Loop(5)->Part = 3;
+    ASSERT_TRUE(history.Record(site, QStringLiteral("Записано"), QDateTime(day, QTime(11, 0))));
+    ASSERT_TRUE(
+        SaveCatalog(Ini, {{QStringLiteral("site"), {}, QStringLiteral("site.cfg")}}, Boxes));
+    TfmViewCfg catalogue(Boxes, Ini, TOptnLink());
+    const QString saved = Dir.filePath(QStringLiteral("old.cfg"));
+    QString compared;
+    WhenModal<TfmHistory>([&](TfmHistory &view) {
+        auto *versions = Child<QTreeWidget>(view, "lvHistory");
+        EXPECT_EQ(versions->topLevelItem(0)->text(2), QStringLiteral("Записано"));
+        versions->selectAll();
+        WhenModal<TfmCompare>([&compared](TfmCompare &compare) {
+            compared = Child<QPlainTextEdit>(compare, "mmDiff")->toPlainText();
+            compare.reject();
+        });
+        view.Compare();
+        versions->setCurrentItem(versions->topLevelItem(1));
+        view.ChooseSaveFile = [&saved] { return saved; };
+        view.SaveAs();
+        view.reject();
+    });
+    Child<QPushButton>(catalogue, "btHistory")->click();
+    EXPECT_EQ(compared, QStringLiteral("Устройство [2] ВЕКТ-8, шлейф 5: раздел 2 → 3"));
+    TConfig old;
+    ASSERT_TRUE(Load(saved, old));
+    EXPECT_EQ(old.Device(2)->AsVEKT()->Loop(5)->Part, 2);
 }

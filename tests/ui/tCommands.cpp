@@ -154,6 +154,7 @@ TEST_F(Commands, SaveAsReadAndWriteFailures)
     Boxes.Answers = {true};
     EXPECT_TRUE(Window.SaveAs());
     EXPECT_EQ(Window.FileName, cfg);
+    EXPECT_EQ(HistoryEvents(), QStringList{QStringLiteral("Сохранено: plan.cfg")});
 
     Window.LinkSettings = {1, {}, 57600, QStringLiteral("127.0.0.2"), FreeUdpPort()};
     Window.Timings.Attempts = 1;
@@ -248,6 +249,13 @@ TEST_F(Commands, RealTimeSessionKeepsTheModuleInStep)
     EXPECT_EQ(Window.Config->User(1)->Part2, 0u);
     EXPECT_EQ(Disagreements(), QStringList());
     EXPECT_FALSE(Boxes.Shown.join(u'\n').contains(QStringLiteral("Ошибка записи")));
+
+    // The session's end takes what it changed into the history.
+    Boxes.Answers = {true};
+    EXPECT_TRUE(Window.close());
+    const QStringList events = HistoryEvents();
+    EXPECT_EQ(events.first(), QStringLiteral("Изменено в реальном времени: known"));
+    EXPECT_EQ(events.last(), QStringLiteral("Считано из модуля: known"));
 }
 
 // A change the module refuses leaves it as it was (an output it had deleted is put back) and
@@ -410,6 +418,8 @@ TEST_F(Commands, WholeWriteKeepsABackupAndRestoresItOnFailure)
     ASSERT_TRUE(Window.WriteCfg());
     EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Конфигурация записана"));
     EXPECT_EQ(Module.Site.User(3)->Pswrd1, QStringLiteral("9999"));
+    EXPECT_EQ(HistoryEvents(), (QStringList{QStringLiteral("Записано в модуль: known"),
+                                            QStringLiteral("Считано из модуля: known")}));
     const QStringList backups =
         ListBackups(LoadBackupSettings(Window.IniPath), Module.Site.Device(1)->ID);
     ASSERT_EQ(backups.size(), 2);

@@ -3,6 +3,7 @@
 #include "model/uConfig.h"
 #include "storage/uCatalog.h"
 #include "storage/uDB.h"
+#include "storage/uHistory.h"
 #include "support/uLinkRig.h"
 #include "support/uTestSupport.h"
 #include "ui/uCfg.h"
@@ -112,7 +113,8 @@ inline bool SaveSite(TConfig &config, const QString &path)
            TSaveResult::Saved;
 }
 
-// The editor window, its INI file in a folder of its own, the quick timings of the tests.
+// The editor window, its INI file and history in a folder of its own, the quick timings of the
+// tests.
 struct TEditorSession {
     QTemporaryDir Dir;
     TScriptedBoxes Boxes;
@@ -122,7 +124,18 @@ struct TEditorSession {
     {
         InitAppDir();
         Window.IniPath = Dir.filePath(QStringLiteral("lorim-config.ini"));
+        WriteText(Window.IniPath.Write,
+                  QStringLiteral("[History]\nFolder=") + Dir.filePath(QStringLiteral("history")));
         Window.Timings = TestTimings();
+    }
+    // The messages of the versions the history holds, newest first.
+    QStringList HistoryEvents() const
+    {
+        THistory history(LoadHistorySettings(Window.IniPath), nullptr);
+        QStringList events;
+        for (const THistoryVersion &version : history.Versions())
+            events << version.Message;
+        return events;
     }
     void Tab(int index) const { Child<QTabWidget>(Window, "pcObj")->setCurrentIndex(index); }
 };
