@@ -8,10 +8,12 @@
 #include "model/uReport.h"
 #include "sim/uDemoSite.h"
 #include "storage/uCatalog.h"
+#include "storage/uHistory.h"
 #include "ui/uAddShlf.h"
 #include "ui/uCheckView.h"
 #include "ui/uCompareView.h"
 #include "ui/uCreateDev.h"
+#include "ui/uHistoryView.h"
 #include "ui/uMessageBoxes.h"
 #include "ui/uStatus.h"
 #include "ui/uTuningAccess.h"
@@ -35,7 +37,9 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTextDocument>
+#include <QTimer>
 #include <QTranslator>
+#include <QTreeWidget>
 
 #include <cstdio>
 
@@ -51,6 +55,48 @@ void Save(QWidget &window, const QString &folder, const char *name)
     window.grab().save(path);
     std::printf("%s\n", qPrintable(path));
     window.close();
+}
+
+// Saves the next modal window as FOLDER/name.png once it is up, which closes it.
+void SaveNextModal(const QString &folder, const char *name)
+{
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, folder, name] {
+        if (QWidget *window = QApplication::activeModalWidget()) {
+            poll->stop();
+            poll->deleteLater();
+            Save(*window, folder, name);
+        }
+    });
+    poll->start(20);
+}
+
+// The history of the demo site as two installers made it over a week, and two of its versions
+// compared.
+void SaveHistory(const QString &folder, const QString &historyFolder, TMessageBoxes &boxes)
+{
+    TConfig site;
+    FillDemoSite(site);
+    const auto record = [&](const char16_t *author, int day, int hour, const QString &message) {
+        THistory history({historyFolder, {}, QString::fromUtf16(author)}, nullptr);
+        history.Record(site, message, QDateTime(QDate(2026, 12, day), QTime(hour, 20)));
+    };
+    record(u"Иванов", 1, 10, VersionMessage(THistoryEvent::Read, QStringLiteral("Демо")));
+    site.Device(2)->AsVEKT()->Loop(6)->SetPart(1);
+    record(u"Иванов", 1, 11, VersionMessage(THistoryEvent::Written, QStringLiteral("Демо")));
+    site.Part(1)->SMS(3)->Phone = QStringLiteral("79161234567");
+    record(u"Петров", 3, 15, VersionMessage(THistoryEvent::Saved, QStringLiteral("demo.cfg")));
+    site.DeleteUser(3);
+    record(u"Петров", 7, 9, VersionMessage(THistoryEvent::RealTime, QStringLiteral("Демо")));
+    THistory history({historyFolder, {}, {}}, nullptr);
+    TfmHistory view(history, site.Device(1)->ID, QString(), boxes, [](const QString &) {});
+    view.show();
+    auto *versions = view.findChild<QTreeWidget *>(QStringLiteral("lvHistory"));
+    versions->topLevelItem(0)->setSelected(true);
+    versions->topLevelItem(2)->setSelected(true);
+    SaveNextModal(folder, "history-compare");
+    view.Compare();
+    Save(view, folder, "history");
 }
 
 // The first page of the site's report as the editor prints it to PDF, A4 at 96 dpi.
@@ -166,6 +212,7 @@ int main(int argc, char **argv)
     changed.DeleteUser(3);
     TfmCompare compare(CompareConfigs(site, changed));
     Save(compare, folder, "compare");
+    SaveHistory(folder, dir.filePath(QStringLiteral("history")), boxes);
     SaveReportPage(site, folder);
     // A site with an installer's mistakes: an "АСПТ" relay on a loop in no partition, an SMS
     // record without its number, a partition without loops, a password two users share.
