@@ -2,8 +2,9 @@
 # Installs a build tree into a temporary prefix as a package would and checks what came out:
 # the programs answer --version, the manual pages, copyright file and changelog are there, the
 # installed lorim-cli reads the installed lorim-sim's site into a file made from the template in
-# the package's data folder and dumps it, and the desktop entry and metadata are valid; where
-# lintian is installed, the Debian package made from the tree passes it.
+# the package's data folder and dumps it, taking a version into its history, and the desktop
+# entry and metadata are valid; where lintian is installed, the Debian package made from the
+# tree passes it.
 #   tests/install/run.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
@@ -27,10 +28,14 @@ port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(socket.AF_INET, socke
 "$prefix/bin/lorim-sim" --udp "127.0.0.2:$port" > "$prefix/sim.out" &
 sim=$!
 for _ in $(seq 50); do grep -q '^udp ' "$prefix/sim.out" && break; sleep 0.1; done
+printf '[History]\nFolder=%s\n' "$prefix/history" > "$prefix/lorim-config.ini"
 "$prefix/bin/lorim-cli" read "$prefix/site.cfg" --udp "127.0.0.2:$port" --password 8522 \
   --ini "$prefix/lorim-config.ini"
 "$prefix/bin/lorim-cli" dump "$prefix/site.cfg" | grep -q '^Устройства: 6$' ||
   { echo "the site read by the installed programs is not the demo site" >&2; exit 1; }
+"$prefix/bin/lorim-cli" history list --ini "$prefix/lorim-config.ini" |
+  grep -q 'Считано из модуля: site.cfg$' ||
+  { echo "the read took no version into the history" >&2; exit 1; }
 
 desktop-file-validate "$prefix/share/applications/org.lorim.Config.desktop"
 appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/org.lorim.Config.metainfo.xml" >/dev/null
