@@ -9,6 +9,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 pids=()
 cleanup() {
+  local rc=$?
+  # A failed session shows what the programs printed.
+  if [ "$rc" -ne 0 ]; then
+    for f in "$work"/*.out; do [ -s "$f" ] && { echo "== $(basename "$f")"; tail -n 40 "$f"; }; done >&2
+  fi
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   wait 2>/dev/null || true
   [ -n "${DBUS_SESSION_BUS_PID:-}" ] && kill "$DBUS_SESSION_BUS_PID" 2>/dev/null
