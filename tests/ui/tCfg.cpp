@@ -38,6 +38,7 @@ QString SiteFile(const QTemporaryDir &dir)
     site.AddDevice(7, QStringLiteral("ИБ-40"), QStringLiteral("0020FF78CA01"), 0, {}, {}, {});
     site.AddDevice(8, QStringLiteral("ИБ-8"), QStringLiteral("0020FF78CA02"), 0, {}, {}, {});
     *site.Part(1)->SMS(3) = TSMS{.Phone = QStringLiteral("000123"), .Plus = 1};
+    site.AddUser(255, 0, 0, 0, QStringLiteral("1"), QStringLiteral("2"));
     const QString path = dir.filePath(QStringLiteral("site.cfg"));
     EXPECT_TRUE(SaveSite(site, path));
     return path;
@@ -97,9 +98,9 @@ TEST_F(Editor, ShowsAConfigurationFile)
     Tab(2);
     EXPECT_EQ(Row("lvUser", 1), (QStringList{QStringLiteral("  2"), QStringLiteral("Техник"),
                                              QStringLiteral("Любой"), QStringLiteral("Нет")}));
+    EXPECT_EQ(Row("lvUser", 4).value(0), QStringLiteral("255")); // the last number too
 }
 
-// An empty list shows no pane of a former selection.
 // A file that does not load: the message with its cause on a second line, and the window
 // closes without a question; a window that did start asks once before it closes.
 TEST_F(Editor, ClosingAsksOnlyAfterAStart)
