@@ -282,6 +282,7 @@ TEST(RealTimeRefusals, LeaveTheModuleAsItWasAndTheEditorInStep)
         {"new device", 0x46, 0, 3,
          [](TSession &s) {
              WhenModal<TfmCreateDev>([&s](TfmCreateDev &kinds) {
+                 EXPECT_EQ(Box(kinds, "cbDev")->findText(QStringLiteral("ЦМ")), -1);
                  ConfirmModal<TfmTuningDev>(s.Boxes, [](auto &dialog) {
                      Edit(dialog, "edID")->setText(QStringLiteral("0020FF78CA01"));
                  });
