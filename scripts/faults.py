@@ -14,6 +14,7 @@ also when the run is interrupted. A fault no test catches is a place the tests d
 build/test, configured as scripts/test.sh configures it)."""
 
 import argparse
+import fcntl
 import json
 import os
 import signal
@@ -149,6 +150,62 @@ FAULTS = [
      "            Masked(u.Pswrd2, withPasswords)};",
      "            u.Pswrd2};",
      "the report shows the silent-alarm password unmasked"),
+    ("M15", "model", "src/model/uDevice.cpp",
+     "    Part = p;\n    if (Type == 0)\n        Type = 2;",
+     "    Part = p;",
+     "a loop joining a partition stays excluded"),
+    ("M16", "model", "src/model/uDevice.cpp",
+     "Loop(n % 2 == 1 ? n + 1 : n - 1);",
+     "Loop(n % 2 == 1 ? n - 1 : n + 1);",
+     "the fire partner of a loop is looked for in the wrong pair"),
+    ("M17", "model", "src/model/uDevice.cpp",
+     "        if (start > 0)\n            text.prepend(u'-');",
+     "",
+     "identifiers are shown without their dashes"),
+    ("M18", "model", "src/model/uKinds.cpp",
+     "[name](const TKind &k) { return name == QStringView(k.Name); });",
+     "[name](const TKind &k) {\n        return name.compare(QStringView(k.Name), Qt::CaseInsensitive) == 0;\n    });",
+     "model names are taken in any case"),
+    ("M19", "model", "src/model/uReport.cpp",
+     "return ch == u',' || ch == u';' || ch == u'\"'",
+     "return ch == u';' || ch == u'\"'",
+     "a CSV field holding a comma is not quoted"),
+    ("M20", "model", "src/model/uReport.cpp",
+     "+ text.toHtmlEscaped() +",
+     "+ text +",
+     "texts go into the HTML report unescaped"),
+    ("M21", "model", "src/model/uReport.cpp",
+     "{QStringLiteral(\"part2\"), static_cast<int>(u.Part2)},",
+     "{QStringLiteral(\"part2\"), static_cast<int>(u.Part1)},",
+     "the JSON report gives a user's main partition as the additional one"),
+    ("M22", "model", "src/model/uReport.cpp",
+     "o.insert(QStringLiteral(\"twoLoops\"), r.TwoShlf != 0);",
+     "o.insert(QStringLiteral(\"twoLoops\"), r.TwoShlf == 0);",
+     "the JSON report inverts the two-loop option"),
+    ("M23", "model", "src/model/uReport.cpp",
+     "    if (l.HasDelay())\n        o.insert(QStringLiteral(\"delay\"), l.Delay);",
+     "    o.insert(QStringLiteral(\"delay\"), l.Delay);",
+     "the JSON report gives a delay to loops that have none"),
+    ("M24", "model", "src/model/uConfig.cpp",
+     "    if (!list.isEmpty())\n        list.append(NumToName(255));",
+     "    list.append(NumToName(255));",
+     "\"Любой\" is offered where there is no partition"),
+    ("M25", "model", "src/model/uConfig.cpp",
+     "        if (output.PointsToLoop() == loopRefs)",
+     "        if (true)",
+     "renumbering a partition also moves references to a panel of that address"),
+    ("M26", "model", "src/model/uConfig.cpp",
+     "if (l && !l->IsFire() && l->Part == 0)",
+     "if (l && l->Part == 0)",
+     "a fire loop taken out of its partition loses its relays"),
+    ("M27", "model", "src/model/uConfig.cpp",
+     "            p->Changed = false;\n            p->Deleted = false;",
+     "            p->Changed = false;",
+     "a partition stays marked deleted after the marks are cleared"),
+    ("M28", "model", "src/model/uConfig.cpp",
+     "                     l->DelayText()});",
+     "                     QString::number(l->Delay)});",
+     "a partition's list of loops gives a delay to loops that have none"),
     # ---- files: database, INI, catalogue, backups ----
     ("F01", "storage", "src/storage/uDB.cpp",
      "a, i, relay->Mode, relay->Device, aspt ? relay->Shlf : 0, relay->Delay};",
@@ -190,6 +247,10 @@ FAULTS = [
      "        failure = SaveFailure(saved, path);\n        return QString();",
      "        failure = SaveFailure(saved, path);\n        return path;",
      "a backup that was not saved passes for one"),
+    ("F11", "storage", "src/storage/uDB.cpp",
+     "QStringLiteral(\"  Не удалось открыть таблицу \") + table))\n        return;",
+     "QString()))\n        return;",
+     "a table of outputs missing from a file goes unmentioned"),
     # ---- the command-line tool ----
     ("C01", "cli", "src/cli/main.cpp",
      "return resultCode == 1 ? ExitDone : resultCode == 0 ? ExitRefused : ExitLink;",
@@ -271,6 +332,73 @@ FAULTS = [
      "const bool password = FJob.LoginStatus == 0 || FJob.LoginStatus == -1;",
      "const bool password = true;",
      "a start that cannot succeed still asks for a password"),
+    ("D12", "dialogs", "src/ui/uTuningRelay.cpp",
+     "FUi->chb->setEnabled(pairIsFire);",
+     "FUi->chb->setEnabled(true);",
+     "\"АСПТ\" offers two loops without a fire partner"),
+    ("D13", "dialogs", "src/ui/uTuningRelay.cpp",
+     "        if (edited.Device == 0) {\n"
+     "            Boxes.ShowMessage(QStringLiteral(\"В данном режиме работы необходимо выбрать раздел!\"));",
+     "        if (false) {\n"
+     "            Boxes.ShowMessage(QStringLiteral(\"В данном режиме работы необходимо выбрать раздел!\"));",
+     "a relay without a partition is taken"),
+    ("D14", "dialogs", "src/ui/uTuningRelay.cpp",
+     "        edited.Delay = 0;\n        edited.Device = 0;",
+     "",
+     "an undefined relay keeps a partition and a delay"),
+    ("D15", "dialogs", "src/ui/uTuningIndic.cpp",
+     "        if (edited.Device == 0) {\n            Boxes.ShowMessage(QStringLiteral(\"Необходимо выбрать раздел!\"));",
+     "        if (false) {\n            Boxes.ShowMessage(QStringLiteral(\"Необходимо выбрать раздел!\"));",
+     "an indicator of no partition is taken"),
+    ("D16", "dialogs", "src/ui/uTuningLink.cpp",
+     "octet = QString::number(octet.toInt());",
+     "octet = QString::number(octet.toInt(nullptr, 0));",
+     "a padded octet of an address is read as octal"),
+    ("D17", "dialogs", "src/ui/uDialogFrame.cpp",
+     "if (changed && ConfirmChange(Boxes)) {",
+     "if (ConfirmChange(Boxes)) {",
+     "OK without a change asks and stores"),
+    ("D18", "dialogs", "src/ui/uDialogFrame.cpp",
+     "        CommitTypedNumbers();\n        OkClicked();",
+     "        OkClicked();",
+     "a number typed and taken with Enter is lost"),
+    ("D19", "dialogs", "src/ui/uTuningDev.cpp",
+     "if (holder != 0 && holder != FAddress)",
+     "if (false)",
+     "an identifier another device holds is taken"),
+    ("D20", "dialogs", "src/ui/uTuningAccess.cpp",
+     "    if (password.isEmpty()) {",
+     "    if (false) {",
+     "an empty access password is taken"),
+    ("D21", "dialogs", "src/ui/uUpdateCfg.cpp",
+     "QFileInfo(path).absoluteFilePath() != FReplaceConfirmed &&",
+     "",
+     "a file replaced in the save dialog is asked about again"),
+    ("D22", "dialogs", "src/ui/uUpdateCfg.cpp",
+     "    if (!AccessPassword.Password.isEmpty())\n"
+     "        fresh.User(TUser::AdminNumber)->Pswrd1 = AccessPassword.Password;",
+     "",
+     "a new file does not get the password given for it"),
+    ("D23", "dialogs", "src/ui/uTuningUser.cpp",
+     "FUi->cbPart2->setEnabled(single);",
+     "FUi->cbPart2->setEnabled(true);",
+     "the additional partition is offered beside none or any"),
+    ("D24", "dialogs", "src/ui/uTuningSMS.cpp",
+     "        return phone.text().startsWith(Plus) && phone.cursorPosition() == 1 &&",
+     "        return false && phone.cursorPosition() == 1 &&",
+     "Backspace removes the \"+\" of an SMS number"),
+    ("D25", "dialogs", "src/ui/uViewCfg.cpp",
+     "static_cast<QKeyEvent *>(event)->key() == Qt::Key_Insert)\n        return true;",
+     "static_cast<QKeyEvent *>(event)->key() == Qt::Key_Insert)\n        return false;",
+     "Insert in the filter box opens the entry dialog"),
+    ("D26", "dialogs", "src/ui/uMain.cpp",
+     "    hide();\n    OpenModeWindow(",
+     "    OpenModeWindow(",
+     "the start window stays up under the mode's window"),
+    ("D27", "dialogs", "src/ui/uStatus.cpp",
+     "    *FCancelRequest = true;\n",
+     "",
+     "\"Отмена\" does not stop the job"),
     ("E01", "editor", "src/ui/uCfg.cpp",
      "if (list->topLevelItem(i)->text(0).trimmed() == wanted)",
      "if (list->topLevelItem(i)->text(0) == wanted)",
@@ -289,6 +417,14 @@ FAULTS = [
      "    if (path != chosen && QFileInfo::exists(path) &&",
      "    if (false && QFileInfo::exists(path) &&",
      "\"Save as\" replaces a configuration file unasked"),
+    ("E05", "editor", "src/ui/uCfgCommands.cpp",
+     "    Config->MoveUser(number, chosen);\n",
+     "",
+     "a user given another number keeps the old one"),
+    ("E06", "editor", "src/ui/uCfgCommands.cpp",
+     "    if (chosen != number)\n        Config->RenumberPart(number, chosen);\n",
+     "",
+     "a partition given another number keeps the old one"),
     # ---- real-time writes and their undoing ----
     ("RT01", "real-time write and undo", "src/ui/uCfgCommands.cpp",
      "        device->NewNA = static_cast<std::uint8_t>(chosen);",
@@ -514,18 +650,28 @@ def main():
     build = (args.build or tree / "build" / "test").resolve()
     pending = build / "faults-pending.json"
     build.mkdir(parents=True, exist_ok=True)
-    mend(pending)
     problems = check(tree)
     if problems or args.check:
         print("\n".join(problems) or f"all {len(FAULTS)} faults apply")
         return 1 if problems else 0
 
+    # One run at a time in a build: another would take this one's fault for the tree's text.
+    lock = open(build / "faults.lock", "w")
+    try:
+        fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    except OSError:
+        print(f"another run of the faults is using {build}")
+        return 1
+    mend(pending)
     chosen = [f for f in FAULTS if not args.faults or f[0] in args.faults]
     log = build / "faults.log"
     log.write_text("", encoding="utf-8")
     signal.signal(signal.SIGTERM, on_signal)
     signal.signal(signal.SIGHUP, on_signal)
+    # Results of an earlier run of other faults are kept, so that a run can be completed.
     results = OrderedDict()
+    if args.results and args.results.exists():
+        results.update(json.loads(args.results.read_text(encoding="utf-8")))
     try:
         if run(["cmake", "--build", str(build)], log) != 0 or run_tests(build, args, log):
             print(f"the tree does not build or its tests fail without a fault: see {log}")
