@@ -161,17 +161,20 @@ TEST_F(Commands, SaveAsReadAndWriteFailures)
     EXPECT_EQ(Window.Config->DeviceCount(), 6);
     EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Не удалось загрузить конфигурацию\n") + lost);
 
-    const auto log = [this] { return Window.Log().toPlainText(); };
-    const qsizetype before = log().size();
+    // The jobs tried: each starts with a link check.
+    const auto jobs = [this] {
+        return Window.Log().toPlainText().count(QStringLiteral("Проверка связи"));
+    };
+    const qsizetype before = jobs();
     Boxes.Answers = {false};
     EXPECT_FALSE(Window.WriteCfg());
-    EXPECT_EQ(log().size(), before); // nothing was read
+    EXPECT_EQ(jobs(), before); // nothing was read
     Boxes.Answers = {true, false};
     EXPECT_FALSE(Window.WriteCfg());
     EXPECT_EQ(Boxes.Asked.last(),
               QStringLiteral("Не удалось сохранить резервную копию конфигурации модуля (") + lost +
                   QStringLiteral("). Записать без резервной копии?"));
-    EXPECT_FALSE(log().contains(QStringLiteral("Запись конфигурации...")));
+    EXPECT_EQ(jobs(), before + 1); // the read for the backup, no write
     Boxes.Answers = {true, true};
     EXPECT_FALSE(Window.WriteCfg());
     EXPECT_EQ(Boxes.Shown.last(),
@@ -245,6 +248,14 @@ TEST_F(Commands, RealTimeSessionKeepsTheModuleInStep)
     Window.DeleteCmd();
     EXPECT_EQ(Window.Config->User(1)->Part2, 0u);
     EXPECT_EQ(Disagreements(), QStringList());
+
+    // A panel goes with the partition its loops alone made up and the indicator on its loop.
+    Tab(0);
+    Select("lvDev", 3);
+    Boxes.Answers = {true, true};
+    Window.DeleteCmd();
+    EXPECT_EQ(Module.Site.Device(3), nullptr);
+    EXPECT_EQ(Disagreements(), QStringList());
     EXPECT_FALSE(Boxes.Shown.join(u'\n').contains(QStringLiteral("Ошибка записи")));
 }
 
@@ -308,6 +319,11 @@ TEST(RealTimeRefusals, LeaveTheModuleAsItWasAndTheEditorInStep)
          [](TSession &s) {
              ConfirmModal<TfmTuningUser>(s.Boxes, [](auto &) {});
              s.Window.AddCmd();
+         }},
+        {"deleted device", 0x30, 0, 5,
+         [](TSession &s) {
+             s.Boxes.Answers = {true};
+             s.Window.DeleteCmd();
          }},
         {"deleted user", 0x32, 2, 3,
          [](TSession &s) {
