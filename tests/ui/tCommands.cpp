@@ -133,6 +133,16 @@ TEST_F(Commands, RenumberingAPartitionCarriesItsReferences)
     EXPECT_EQ(Window.Config->User(3)->Part1, 9);
     EXPECT_EQ(Window.Config->Device(6)->AsIndicDev()->Indicator(2)->Device, 3); // a panel address
     EXPECT_EQ(Child<QTreeWidget>(Window, "lvPartShlf")->topLevelItemCount(), 1);
+
+    // A loop taken out of its partition takes the indicator on it along.
+    TIndicator &indicator = *Window.Config->Device(6)->AsIndicDev()->Indicator(3);
+    indicator = {.Mode = TIndicator::ModeShlf, .Device = 3, .Shlf = 1};
+    Tab(0);
+    Select("lvDev", 3);
+    ConfirmModal<TfmTuningShlf>(
+        Boxes, [](auto &dialog) { Pick(Box(dialog, "cbPart"), QStringLiteral("Нет")); });
+    Window.EditLoopOfPanel(0);
+    EXPECT_EQ(indicator.Mode, 0);
 }
 
 // "Save as" asks about the name really written. Without a module a read fails with one box that
@@ -187,7 +197,16 @@ TEST_F(Commands, RealTimeSessionKeepsTheModuleInStep)
     OpenModule();
     ASSERT_EQ(Disagreements(), QStringList());
 
+    // The administrator's new password: the jobs that follow log in with it.
+    Tab(2);
+    Select("lvUser", 111);
+    ConfirmModal<TfmTuningUser>(
+        Boxes, [](auto &dialog) { Edit(dialog, "edPwd1")->setText(QStringLiteral("2468")); });
+    Window.UpdateCmd();
+    EXPECT_EQ(Module.Site.User(111)->Pswrd1, QStringLiteral("2468"));
+
     // A relay of the module, a partition's delay and an SMS record.
+    Tab(0);
     Select("lvDev", 1);
     EditRelayDelay(1, 80);
     EXPECT_EQ(Module.Site.Device(1)->AsRelayDev()->Relay(1)->Delay, 80);
