@@ -257,7 +257,8 @@ TEST_F(Database, EveryMissingTableIsNoticed)
         Log.Lines.clear();
         const bool loaded = Load(c);
         const QString log = Log.Lines.join(u'\n');
-        EXPECT_TRUE(!loaded || (log.contains(u"Не удалось открыть") && log.contains(QLatin1String(table))))
+        EXPECT_TRUE(!loaded ||
+                    (log.contains(u"Не удалось открыть") && log.contains(QLatin1String(table))))
             << table;
     }
 }
