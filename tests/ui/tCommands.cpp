@@ -118,8 +118,9 @@ TEST_F(Commands, DeleteFollowsTheTabAndSparesTheAdministratorAndTheModule)
     EXPECT_EQ(Window.Config->Device(2), nullptr);
 }
 
-// Renumbering a partition carries every reference to it.
-TEST_F(Commands, RenumberingAPartitionCarriesItsReferences)
+// Renumbering a partition carries every reference to it, a user takes the number picked, and a
+// loop taken out of its partition drops the references to it.
+TEST_F(Commands, RenumberingAndUnbindingCarryTheReferences)
 {
     OpenFile();
     Tab(1);
@@ -134,7 +135,13 @@ TEST_F(Commands, RenumberingAPartitionCarriesItsReferences)
     EXPECT_EQ(Window.Config->Device(6)->AsIndicDev()->Indicator(2)->Device, 3); // a panel address
     EXPECT_EQ(Child<QTreeWidget>(Window, "lvPartShlf")->topLevelItemCount(), 1);
 
-    // A loop taken out of its partition takes the indicator on it along.
+    Tab(2);
+    Select("lvUser", 3);
+    ConfirmModal<TfmTuningUser>(
+        Boxes, [](auto &dialog) { Pick(Box(dialog, "cbNum"), QStringLiteral("4")); });
+    Window.UpdateCmd();
+    EXPECT_TRUE(!Window.Config->User(3) && Window.Config->User(4));
+
     TIndicator &indicator = *Window.Config->Device(6)->AsIndicDev()->Indicator(3);
     indicator = {.Mode = TIndicator::ModeShlf, .Device = 3, .Shlf = 1};
     Tab(0);
