@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Runs an end-to-end session against the real programs: lorim-sim processes, lorim-config under
-# Xvfb with the accessibility bus, driven by tests/e2e/SESSION.py, then checks with lorim-cli.
-#   tests/e2e/run.sh BIN_FOLDER SESSION
+# The end-to-end session: a real lorim-sim and lorim-config under Xvfb with the accessibility
+# bus, driven by tests/e2e/session.py as a screen reader would; lorim-cli then checks that what
+# the simulator saved differs from the demo site by exactly tests/e2e/session.expected.
+#   tests/e2e/run.sh BIN_FOLDER
 set -euo pipefail
 bin=$(cd "$1" && pwd)
-session=$2
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 pids=()
@@ -36,22 +36,26 @@ export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR=$work XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
 unset WAYLAND_DISPLAY
 
-# Starts a simulator: sim NAME PORT [options]; waits until it listens.
-sim() {
-  local name=$1 port=$2
-  shift 2
-  "$bin/lorim-sim" --udp "127.0.0.2:$port" "$@" > "$work/$name.out" &
-  pids+=($!)
-  for _ in $(seq 50); do grep -q '^udp ' "$work/$name.out" && return 0; sleep 0.1; done
-  echo "$name did not start" >&2
-  return 1
-}
-free_port() { /usr/bin/python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("0.0.0.0",0)); print(s.getsockname()[1])'; }
+# The module, saving what it holds when the session ends.
+port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("0.0.0.0",0)); print(s.getsockname()[1])')
+"$bin/lorim-sim" --udp "127.0.0.2:$port" --save "$work/module.cfg" > "$work/module.out" &
+pids+=($!)
+for _ in $(seq 50); do grep -q '^udp ' "$work/module.out" && break; sleep 0.1; done
 
-# The program's folder: the programs and the template, and an INI file of the session's own.
+# The program's folder: the programs, the template and an INI file whose catalogue lists a file
+# with this module's password, so that real-time mode logs in by itself.
 app=$work/app
 mkdir -p "$app"
 cp "$bin/lorim-config" "$bin/lorim-cli" "$bin/config.md_" "$app/"
+LORIM_PASSWORD=8522 "$app/lorim-cli" read "$work/known.cfg" --udp "127.0.0.2:$port" \
+  --ini "$work/cli.ini" >/dev/null
+printf '[Link]\nType=1\nIP=127.0.0.2\nPort=%s\n\n[Config]\nCount=1\nPath1=%s\nName1=known\n' \
+  "$port" "$work/known.cfg" > "$app/lorim-config.ini"
+"$app/lorim-config" > "$work/app.out" 2>&1 &
+pids+=($!)
+/usr/bin/python3 "$here/session.py"
 
-export E2E_WORK=$work E2E_APP=$app E2E_BIN=$bin
-. "$here/$session.sh"
+grep -q '^clock: ' "$work/module.out" || { echo "the clock was not set" >&2; exit 1; }
+"$app/lorim-cli" dump "$work/known.cfg" > "$work/before.txt"
+"$app/lorim-cli" dump "$work/module.cfg" > "$work/after.txt"
+/usr/bin/python3 "$here/dumpdiff.py" "$work/before.txt" "$work/after.txt" "$here/session.expected"

@@ -59,12 +59,6 @@ def window(app, name, role="dialog"):
     return find(app, role, name)
 
 
-def gone(app, role, name):
-    until(lambda: None if any(n.getRoleName() == role and n.name == name
-                              and n.getState().contains(pyatspi.STATE_SHOWING)
-                              for n in walk(app)) else True, f"{role} {name!r} to close")
-
-
 def press(node):
     """Presses a button or menu item. The program answers a press only once what it started is
     over, and a press that opens a modal dialog is over when the dialog closes: so the answer

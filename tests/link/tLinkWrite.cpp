@@ -20,20 +20,7 @@ struct LinkWrite : testing::Test, TLinkRig {
     }
 
     // The tool starts from what the module holds, as after a read, with no change marks.
-    void CopySiteIntoConfig()
-    {
-        Config.ClearAll();
-        for (int a = 1; a <= TConfig::MaxAddress; ++a)
-            if (const TDevice *d = Site.Device(a))
-                Config.PutDevice(a, d->Clone());
-        for (int p = 1; p <= TConfig::MaxPart; ++p)
-            if (const TPart *part = Site.Part(p))
-                Config.PutPart(p, std::make_unique<TPart>(*part));
-        for (int u = 1; u <= TConfig::MaxUser; ++u)
-            if (const TUser *user = Site.User(u))
-                Config.PutUser(u, std::make_unique<TUser>(*user));
-        Config.ClearFlags();
-    }
+    void CopySiteIntoConfig() { Config.Assign(Site); }
 };
 
 } // namespace

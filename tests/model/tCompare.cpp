@@ -3,7 +3,6 @@
 
 #include "model/uCompare.h"
 #include "model/uConfig.h"
-#include "sim/uDemoSite.h"
 #include "support/uLinkRig.h"
 #include "support/uSampleConfigs.h"
 #include "support/uTestSupport.h"
@@ -78,18 +77,6 @@ std::vector<std::pair<const char *, TChange>> Unkept()
 }
 
 } // namespace
-
-TEST(Compare, EqualConfigurationsGiveNothing)
-{
-    const TChange fills[] = {[](TConfig &) {}, FillEveryKind, FillDemoSite, FillMaximal};
-    for (const auto &fill : fills) {
-        TConfig a;
-        TConfig b;
-        fill(a);
-        fill(b);
-        EXPECT_EQ(CompareConfigs(a, b), QStringList());
-    }
-}
 
 TEST(Compare, EachDifferenceIsOneLineWithBothValues)
 {

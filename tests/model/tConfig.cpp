@@ -279,62 +279,6 @@ TEST_F(Site, DroppingLoopReferences)
     Config.DropLoopRefs(4, 1);
 }
 
-TEST_F(Site, LoopQueriesAndLists)
-{
-    ASSERT_TRUE(Add(Config, 3, u"ВЕКТ-16Р"));
-    TShleif *last = Panel(Config, 3)->Loop(16);
-    last->SetPart(5);
-    last->Type = 3;
-    last->Delay = 20;
-    Panel(Config, 3)->Loop(4)->SetPart(5);
-    EXPECT_EQ(Config.CountLoopsOfPart(5), 3);
-    EXPECT_EQ(Config.CountPanelsOfPart(5), 2);
-    EXPECT_EQ(Config.CountPanelsOfPart(77), 0);
-    const QList<TLoopRow> rows = Config.FillLoopsOfPart(5);
-    ASSERT_EQ(rows.size(), 3);
-    const TLoopRow &row = rows.last();
-    EXPECT_EQ(QStringList({row.Caption, row.Pair, row.TypeName, row.Delay}).join(u'|'),
-              QStringLiteral(" 3|3/16|ОХРАННЫЙ С ЗАДЕРЖКОЙ|20"));
-
-    // Each list with the index of the current value in it; a current value that is not free
-    // is put in its place among the free ones.
-    QStringList list;
-    EXPECT_EQ(Config.FillPartChoices(list, 255), 2);
-    EXPECT_EQ(list.join(u'|'), QStringLiteral("  3|  5|Любой|Нет"));
-    EXPECT_EQ((T4{Config.FillPartChoices(list, 5), Config.FillPartChoices(list, 0),
-                  Config.FillPartChoices(list, 44), TConfig().FillPartChoices(list, 255)}),
-              (T4{1, 3, 0, 0}));
-    EXPECT_EQ((T4{Config.FillFreeAddresses(list, 0), Config.FillFreeAddresses(list, 5),
-                  Config.FillFreeParts(list, 5), Config.FillFreeUsers(list, 111)}),
-              (T4{0, 0, 3, 107}));
-    EXPECT_EQ(list.size(), 252);
-}
-
-// The relay dialog offers panels and loops by fire type, the indicator dialog by binding; a
-// fire loop outside every partition counts as fire, not as bound.
-TEST_F(Site, FireAndBoundLoopLists)
-{
-    Panel(Config, 2)->Loop(3)->Type = 7;
-    ASSERT_TRUE(Add(Config, 12, u"ВЕКТ-16Р"));
-    Panel(Config, 12)->Loop(4)->Type = 1;
-    Panel(Config, 12)->Loop(10)->SetPart(5);
-    Panel(Config, 12)->Loop(10)->Type = 8;
-    ASSERT_TRUE(Add(Config, 9, u"ВЕКТ-8"));
-    Panel(Config, 9)->Loop(8)->SetPart(3);
-    const std::pair<QStringList, QString> lists[] = {
-        {Config.FirePanels(), QStringLiteral("  2| 12")},
-        {Config.BoundPanels(), QStringLiteral("  2|  9| 12")},
-        {Config.FireLoops(12), QStringLiteral(" 4|10")},
-        {Config.BoundLoops(12), QStringLiteral("10")},
-        {Config.BoundLoops(2), QStringLiteral(" 1| 2| 3")},
-        {Config.FireLoops(9), QString()},
-        {Config.FireLoops(4), QString()}, // a keypad
-        {Config.BoundLoops(0), QString()},
-    };
-    for (const auto &[list, expected] : lists)
-        EXPECT_EQ(list.join(u'|'), expected);
-}
-
 // Renumbering carries the references of its own kind only: a partition number and a panel
 // address may be the same number.
 TEST_F(Site, RenumberingCarriesReferences)

@@ -41,8 +41,13 @@ TEST(Backup, KeepsTheNewestPerModule)
         EXPECT_EQ(QFileInfo(path).permissions() & others, QFile::Permissions())
             << path.toStdString();
 
-    // A folder that cannot be made says so.
+    // A folder that cannot be made, or a file that cannot be saved (no template), says so.
     const TBackupSettings blocked{dir.filePath(QStringLiteral("lorim-config.ini/x")), 20};
     EXPECT_TRUE(SaveBackup(config, blocked, start, failure).isEmpty());
+    EXPECT_FALSE(failure.isEmpty());
+    SetAppDir(dir.path());
+    failure.clear();
+    EXPECT_TRUE(SaveBackup(config, settings, start, failure).isEmpty());
+    InitAppDir();
     EXPECT_FALSE(failure.isEmpty());
 }

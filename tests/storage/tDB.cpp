@@ -246,6 +246,23 @@ TEST_F(Database, FilesThatDoNotLoadSayWhy)
     EXPECT_FALSE(TDBConfig(nullptr, nullptr).Connect(missing) || QFile::exists(missing));
 }
 
+// Each table missing from a file is noticed: the load fails, or says which table it could not
+// open. Damage to the bytes of a file is fuzz/fDB.cpp's.
+TEST_F(Database, EveryMissingTableIsNoticed)
+{
+    for (const char *table : {"Part", "SMS", "Device", "RelayDev", "VEKT", "IndicDev", "KP",
+                              "Shleif", "Relay", "Indicator", "User"}) {
+        MakeFile({QStringLiteral("DROP TABLE [%1]").arg(QLatin1String(table))});
+        TConfig c;
+        Log.Lines.clear();
+        const bool loaded = Load(c);
+        const QString log = Log.Lines.join(u'\n');
+        EXPECT_TRUE(!loaded ||
+                    (log.contains(u"Не удалось открыть") && log.contains(QLatin1String(table))))
+            << table;
+    }
+}
+
 // A save that cannot be completed leaves the file that was there byte for byte.
 TEST_F(Database, FailedSaveKeepsThePreviousFile)
 {

@@ -221,6 +221,7 @@ TEST_F(IniFile, AReadOnlyFileBesideTheProgramIsStillRead)
     link.Port = 4001;
     ASSERT_TRUE(SaveLinkSettings(ini, link, Messages));
     EXPECT_TRUE(ReadText(beside).contains(u"IP=10.0.0.9\n\n[Config]")); // untouched
+    EXPECT_EQ(LoadLinkSettings(ini), link);
     const TIniPath after = ChooseIniPath(beside, false, own);
     EXPECT_EQ(after.Read, own);
     EXPECT_EQ(LoadLinkSettings(after), link);

@@ -1,10 +1,12 @@
 // The catalogue's entry dialog, and reading and writing the network through the catalogue.
 
+#include "storage/uBackup.h"
 #include "storage/uFileOps.h"
 #include "support/uSampleConfigs.h"
 #include "uUiTestSupport.h"
 #include "ui/uCompareView.h"
 #include "ui/uHistoryView.h"
+#include "ui/uBackups.h"
 #include "ui/uTuningAccess.h"
 #include "ui/uUpdateCfg.h"
 #include "ui/uViewCfg.h"
@@ -269,4 +271,39 @@ TEST_F(Catalogue, HistoryComparesAndSavesVersions)
     TConfig old;
     ASSERT_TRUE(Load(saved, old));
     EXPECT_EQ(old.Device(2)->AsVEKT()->Loop(5)->Part, 2);
+}
+
+// "Резервные копии": the backup chosen in the list, neither the newest nor the entry's own file,
+// is what the module holds afterwards.
+TEST_F(Catalogue, TheChosenBackupIsWrittenToTheModule)
+{
+    TLinkRig module;
+    ASSERT_TRUE(module.Start());
+    WriteText(Ini, QStringLiteral("[Backup]\nFolder=") + Dir.filePath(QStringLiteral("b")) + u'\n');
+    const auto site = [](const char *password) {
+        auto config = std::make_unique<TConfig>();
+        FillDemoSite(*config);
+        config->User(3)->Pswrd1 = QString::fromLatin1(password);
+        return config;
+    };
+    const QString file = Dir.filePath(QStringLiteral("site.cfg"));
+    ASSERT_TRUE(SaveSite(*site("1"), file));
+    const QDateTime start(QDate(2026, 1, 1), QTime(12, 0));
+    QString failure;
+    ASSERT_FALSE(SaveBackup(*site("2"), LoadBackupSettings(Ini), start, failure).isEmpty());
+    ASSERT_FALSE(
+        SaveBackup(*site("3"), LoadBackupSettings(Ini), start.addSecs(60), failure).isEmpty());
+    ASSERT_TRUE(SaveCatalog(Ini, {{QStringLiteral("site"), {}, file}}, Boxes));
+    TfmViewCfg catalogue(Boxes, Ini, module.Port.Link);
+    catalogue.Timings = TestTimings();
+    Boxes.Answers = {true};
+    WhenModal<TfmBackups>([](TfmBackups &backups) {
+        auto *list = Child<QTreeWidget>(backups, "lvBackup");
+        list->setCurrentItem(list->topLevelItem(1)); // the older one
+        Child<QPushButton>(backups, "btWrite")->click();
+        backups.accept();
+    });
+    catalogue.BitBtn9Click();
+    module.Server->Stop();
+    EXPECT_EQ(module.Site.User(3)->Pswrd1, QStringLiteral("2"));
 }

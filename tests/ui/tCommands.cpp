@@ -120,8 +120,9 @@ TEST_F(Commands, DeleteFollowsTheTabAndSparesTheAdministratorAndTheModule)
     EXPECT_EQ(Window.Config->Device(2), nullptr);
 }
 
-// Renumbering a partition carries every reference to it.
-TEST_F(Commands, RenumberingAPartitionCarriesItsReferences)
+// Renumbering a partition carries every reference to it, a user takes the number picked, and a
+// loop taken out of its partition drops the references to it.
+TEST_F(Commands, RenumberingAndUnbindingCarryTheReferences)
 {
     OpenFile();
     Tab(1);
@@ -135,6 +136,22 @@ TEST_F(Commands, RenumberingAPartitionCarriesItsReferences)
     EXPECT_EQ(Window.Config->User(3)->Part1, 9);
     EXPECT_EQ(Window.Config->Device(6)->AsIndicDev()->Indicator(2)->Device, 3); // a panel address
     EXPECT_EQ(Child<QTreeWidget>(Window, "lvPartShlf")->topLevelItemCount(), 1);
+
+    Tab(2);
+    Select("lvUser", 3);
+    ConfirmModal<TfmTuningUser>(
+        Boxes, [](auto &dialog) { Pick(Box(dialog, "cbNum"), QStringLiteral("4")); });
+    Window.UpdateCmd();
+    EXPECT_TRUE(!Window.Config->User(3) && Window.Config->User(4));
+
+    TIndicator &indicator = *Window.Config->Device(6)->AsIndicDev()->Indicator(3);
+    indicator = {.Mode = TIndicator::ModeShlf, .Device = 3, .Shlf = 1};
+    Tab(0);
+    Select("lvDev", 3);
+    ConfirmModal<TfmTuningShlf>(
+        Boxes, [](auto &dialog) { Pick(Box(dialog, "cbPart"), QStringLiteral("Нет")); });
+    Window.EditLoopOfPanel(0);
+    EXPECT_EQ(indicator.Mode, 0);
 }
 
 // "Save as" asks about the name really written. Without a module a read fails with one box that
@@ -164,17 +181,20 @@ TEST_F(Commands, SaveAsReadAndWriteFailures)
     EXPECT_EQ(Window.Config->DeviceCount(), 6);
     EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Не удалось загрузить конфигурацию\n") + lost);
 
-    const auto log = [this] { return Window.Log().toPlainText(); };
-    const qsizetype before = log().size();
+    // The jobs tried: each starts with a link check.
+    const auto jobs = [this] {
+        return Window.Log().toPlainText().count(QStringLiteral("Проверка связи"));
+    };
+    const qsizetype before = jobs();
     Boxes.Answers = {false};
     EXPECT_FALSE(Window.WriteCfg());
-    EXPECT_EQ(log().size(), before); // nothing was read
+    EXPECT_EQ(jobs(), before); // nothing was read
     Boxes.Answers = {true, false};
     EXPECT_FALSE(Window.WriteCfg());
     EXPECT_EQ(Boxes.Asked.last(),
               QStringLiteral("Не удалось сохранить резервную копию конфигурации модуля (") + lost +
                   QStringLiteral("). Записать без резервной копии?"));
-    EXPECT_FALSE(log().contains(QStringLiteral("Запись конфигурации...")));
+    EXPECT_EQ(jobs(), before + 1); // the read for the backup, no write
     Boxes.Answers = {true, true};
     EXPECT_FALSE(Window.WriteCfg());
     EXPECT_EQ(Boxes.Shown.last(),
@@ -187,7 +207,16 @@ TEST_F(Commands, RealTimeSessionKeepsTheModuleInStep)
     OpenModule();
     ASSERT_EQ(Disagreements(), QStringList());
 
+    // The administrator's new password: the jobs that follow log in with it.
+    Tab(2);
+    Select("lvUser", 111);
+    ConfirmModal<TfmTuningUser>(
+        Boxes, [](auto &dialog) { Edit(dialog, "edPwd1")->setText(QStringLiteral("2468")); });
+    Window.UpdateCmd();
+    EXPECT_EQ(Module.Site.User(111)->Pswrd1, QStringLiteral("2468"));
+
     // A relay of the module, a partition's delay and an SMS record.
+    Tab(0);
     Select("lvDev", 1);
     EditRelayDelay(1, 80);
     EXPECT_EQ(Module.Site.Device(1)->AsRelayDev()->Relay(1)->Delay, 80);
@@ -248,6 +277,14 @@ TEST_F(Commands, RealTimeSessionKeepsTheModuleInStep)
     Window.DeleteCmd();
     EXPECT_EQ(Window.Config->User(1)->Part2, 0u);
     EXPECT_EQ(Disagreements(), QStringList());
+
+    // A panel goes with the partition its loops alone made up and the indicator on its loop.
+    Tab(0);
+    Select("lvDev", 3);
+    Boxes.Answers = {true, true};
+    Window.DeleteCmd();
+    EXPECT_EQ(Module.Site.Device(3), nullptr);
+    EXPECT_EQ(Disagreements(), QStringList());
     EXPECT_FALSE(Boxes.Shown.join(u'\n').contains(QStringLiteral("Ошибка записи")));
 
     // The session's end takes what it changed into the history.
@@ -292,6 +329,7 @@ TEST(RealTimeRefusals, LeaveTheModuleAsItWasAndTheEditorInStep)
         {"new device", 0x46, 0, 3,
          [](TSession &s) {
              WhenModal<TfmCreateDev>([&s](TfmCreateDev &kinds) {
+                 EXPECT_EQ(Box(kinds, "cbDev")->findText(QStringLiteral("ЦМ")), -1);
                  ConfirmModal<TfmTuningDev>(s.Boxes, [](auto &dialog) {
                      Edit(dialog, "edID")->setText(QStringLiteral("0020FF78CA01"));
                  });
@@ -317,6 +355,11 @@ TEST(RealTimeRefusals, LeaveTheModuleAsItWasAndTheEditorInStep)
          [](TSession &s) {
              ConfirmModal<TfmTuningUser>(s.Boxes, [](auto &) {});
              s.Window.AddCmd();
+         }},
+        {"deleted device", 0x30, 0, 5,
+         [](TSession &s) {
+             s.Boxes.Answers = {true};
+             s.Window.DeleteCmd();
          }},
         {"deleted user", 0x32, 2, 3,
          [](TSession &s) {

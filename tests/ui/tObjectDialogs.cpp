@@ -133,34 +133,6 @@ TEST_F(ObjectDialogs, ValuesTheBoxesCannotOfferAreKept)
     }
 }
 
-// ---- the partition and user dialogs ----
-
-// In real time an existing partition or user keeps its number; otherwise the number box takes
-// only a number it offers.
-TEST_F(ObjectDialogs, NumberBoxes)
-{
-    TPart fresh(0, QString());
-    TUser &user = *Config.User(1);
-    EXPECT_FALSE(Box(TfmTuningPart(Config, true, 3, *Config.Part(3), Boxes), "cbNum")->isEnabled());
-    EXPECT_FALSE(Box(TfmTuningUser(Config, true, 1, user, Boxes), "cbNum")->isEnabled());
-    EXPECT_TRUE(Box(TfmTuningUser(Config, false, 1, user, Boxes), "cbNum")->isEnabled());
-    EXPECT_TRUE(Box(TfmTuningPart(Config, true, 1, fresh, Boxes), "cbNum")->isEnabled());
-
-    TPart &part = *Config.Part(3);
-    TfmTuningPart dialog(Config, false, 3, part, Boxes);
-    dialog.show();
-    Box(dialog, "cbNum")->setEditText(QStringLiteral("5"));
-    PressOk(dialog);
-    EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral("Выберите номер из списка")});
-    EXPECT_TRUE(dialog.isVisible());
-
-    Pick(Box(dialog, "cbNum"), QStringLiteral("9"));
-    Child<QSpinBox>(dialog, "sedDelay")->setValue(40);
-    ConfirmOk(Boxes, dialog);
-    EXPECT_TRUE(dialog.IsAccepted());
-    EXPECT_EQ((std::tuple{dialog.Number(), part.Delay}), (std::tuple{9, 40u}));
-}
-
 // Opening an object and pressing OK changes nothing: the dialog closes as Cancel, unasked.
 TEST_F(ObjectDialogs, UnchangedOkEndsAsCancelWithoutAQuestion)
 {
@@ -182,6 +154,8 @@ TEST_F(ObjectDialogs, UnchangedOkEndsAsCancelWithoutAQuestion)
     EXPECT_TRUE(Boxes.Asked.isEmpty());
     EXPECT_TRUE(Boxes.Shown.isEmpty());
 }
+
+// ---- the user dialog ----
 
 // The administrator keeps type and partition ("Любой", added when there are no partitions);
 // only a non-empty password is taken.

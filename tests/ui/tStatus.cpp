@@ -99,8 +99,13 @@ TEST_F(Status, CancelStopsALinkJob)
 {
     Context.Link = {1, {}, 57600, QStringLiteral("127.0.0.2"), FreeUdpPort()};
     Context.Timings.RetryPauseMs = 50; // fifteen attempts would take a second
-    WhenModal<TfmStatus>(
-        [](TfmStatus &window) { Child<QPushButton>(window, "btCancel")->click(); });
+    // Pressed once the first request has gone out unanswered.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [this] {
+        if (OpenProgressWindow && Pane.toPlainText().contains(u"out:"))
+            Child<QPushButton>(*OpenProgressWindow, "btCancel")->click();
+    });
+    poll.start(5);
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(Run(JobReadCfg), TJobResult::Cancel);

@@ -1,3 +1,7 @@
+"""Real-time mode against the module: the demo site read, a "ВЕКТ-8Р" added, two of its loops
+bound to a new partition, a user added, the keypad deleted, the clock set; then configuration
+mode, where the catalogue opens the file it lists. Each step goes through the controls a person
+reads on screen."""
 import os
 import sys
 
@@ -58,9 +62,22 @@ def session(app):
     answer(app, "Синхронизировать системное время с временем на устройстве?", "Да")
     answer(app, "Время синхронизировано", None)
 
-    # Closing the editor brings the start window back; its "Выход" ends the program.
+    # Closing the editor brings the start window back. In configuration mode the catalogue
+    # opens the file it lists; "Выход" then ends the program.
     press(find(editor, "menu item", "Выход", showing=False))
     answer(app, "Вы действительо хотите завершить конфигурирование?", "Да")
+    start = window(app, "Режим работы")
+    press(find(start, "radio button", "Режим конфигурации"))
+    press(find(start, "push button", "ОК"))
+    catalogue = window(app, "Выбор конфигурации")
+    select_row(find(catalogue, "tree", "Конфигурации"), "known", column=0)
+    press(find(catalogue, "push button", "Выбрать"))
+    editor = window(app, "Конфигурирование ЛОРИМ", role="frame")
+    row_of(find(editor, "tree", "Расширители"), "КП")
+    press(find(editor, "menu item", "Выход", showing=False))
+    answer(app, "Вы действительо хотите завершить конфигурирование?", "Да")
+    focus(find(window(app, "Выбор конфигурации"), "tree", "Конфигурации"))
+    keys("Escape")
     press(find(window(app, "Режим работы"), "push button", "Выход"))
 
 
