@@ -53,9 +53,9 @@ printf '[Link]\nType=1\nIP=127.0.0.2\nPort=%s\n\n[Config]\nCount=1\nPath1=%s\nNa
   "$port" "$work/known.cfg" > "$app/lorim-config.ini"
 "$app/lorim-config" > "$work/app.out" 2>&1 &
 pids+=($!)
-/usr/bin/python3 "$here/session.py"
+"$app/lorim-cli" dump "$work/known.cfg" > "$work/before.txt"
+/usr/bin/python3 "$here/session.py" "$work/before.txt"
 
 grep -q '^clock: ' "$work/module.out" || { echo "the clock was not set" >&2; exit 1; }
-"$app/lorim-cli" dump "$work/known.cfg" > "$work/before.txt"
 "$app/lorim-cli" dump "$work/module.cfg" > "$work/after.txt"
 /usr/bin/python3 "$here/dumpdiff.py" "$work/before.txt" "$work/after.txt" "$here/session.expected"

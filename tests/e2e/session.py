@@ -1,8 +1,10 @@
-"""Real-time mode against the module: the demo site read, a "ВЕКТ-8Р" added, two of its loops
+"""Real-time mode against the module: the demo site read and a value of each pane kind
+compared with lorim-cli's dump, a "ВЕКТ-8Р" added, two of its loops
 bound to a new partition, a user added, the keypad deleted, the clock set; then configuration
 mode, where the catalogue opens the file it lists. Each step goes through the controls a person
 reads on screen."""
 import os
+import re
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -13,6 +15,43 @@ def tool(editor, name):
     press(find(find(editor, "tool bar"), "push button", name))
 
 
+def value(root, caption):
+    """What a screen reader hears of the value label captioned so: "Caption: value"."""
+    label = until(lambda: next((n for n in walk(root) if n.getRoleName() == "label"
+                                and n.name.startswith(caption + ": ")
+                                and n.getState().contains(pyatspi.STATE_SHOWING)), None),
+                  f"value of {caption!r}")
+    return label.name[len(caption) + 2:]
+
+
+def cells(table, row):
+    t = table.queryTable()
+    return [t.getAccessibleAt(row, c).name.strip() for c in range(t.nColumns)]
+
+
+def read_panes(editor, site):
+    """One value of each pane kind, as the bus reads it, against lorim-cli's dump of the site."""
+    devices = find(editor, "tree", "Расширители")
+    select_row(devices, "ЦМ", column=1)
+    relay = find(editor, "panel", "Настройка реле ПЦН1")
+    expect = re.search(r"\] ЦМ,.*\n +реле 1: [^\n]*задержка (\d+)", site).group(1)
+    assert value(relay, "Задержка") == expect, (value(relay, "Задержка"), expect)
+    select_row(devices, "ВЕКТ-8", column=1)
+    loop = re.search(r"\] ВЕКТ-8,.*\n +шлейф 1: ([^,]+), раздел (\d+), флаги \d+, задержка (\d+)",
+                     site).groups()
+    row = cells(find(editor, "tree", "Шлейфы"), 0)
+    assert row[1:4] == [loop[1], loop[0], loop[2]], (row, loop)
+    press(find(editor, "page tab", "Разделы"))
+    select_row(find(editor, "tree", "Разделы"), "1", column=0)
+    expect = re.search(r"№1, ключ \d+, задержка на выход (\d+)", site).group(1)
+    assert value(editor, "Задержки") == expect, (value(editor, "Задержки"), expect)
+    press(find(editor, "page tab", "Пользователи"))
+    select_row(find(editor, "tree", "Пользователи"), "2", column=0)
+    expect = re.search(r"\n +№2, ([^,]+), разделы", site).group(1)
+    assert value(editor, "Тип") == expect, (value(editor, "Тип"), expect)
+    press(find(editor, "page tab", "Расширители"))
+
+
 def session(app):
     start = window(app, "Режим работы")
     press(find(start, "radio button", "Режим реального времени"))
@@ -20,6 +59,8 @@ def session(app):
     editor = window(app, "Конфигурирование ЛОРИМ", role="frame")
     devices = find(editor, "tree", "Расширители")
     row_of(devices, "ВМС-8")  # the demo site has been read
+    with open(sys.argv[1], encoding="utf-8") as dump:  # lorim-cli dump of the site read
+        read_panes(editor, dump.read())
 
     # A ВЕКТ-8Р: its model, then its identifier.
     tool(editor, "Добавить")
