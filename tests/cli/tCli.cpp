@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct TRun {
@@ -27,25 +29,35 @@ struct TRun {
     QString Err;
 };
 
+const QString Password = u"LORIM_PASSWORD=8522"_s;
+
+// The tool runs in the test's folder, so that file names may be given bare.
 struct Cli : testing::Test {
     QTemporaryDir Dir;
-    QString Ini = Dir.filePath(QStringLiteral("lorim-config.ini"));
+    QString Ini = Dir.filePath(u"lorim-config.ini"_s);
 
     void SetUp() override { InitAppDir(); }
 
-    QString File(const char *name) const { return Dir.filePath(QString::fromLatin1(name)); }
+    QString File(const QString &name) const { return Dir.filePath(name); }
 
-    // Runs lorim-cli with the arguments, an environment variable ("NAME=value") and what it
-    // reads on standard input.
-    TRun RunCli(const QStringList &args, const QString &variable = {}, const QByteArray &input = {})
+    // Starts lorim-cli with the blank-separated words of args and an environment variable
+    // ("NAME=value").
+    void Start(QProcess &p, const QString &args, const QString &variable = {}) const
     {
-        QProcess p;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         if (!variable.isEmpty())
             environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
         p.setProcessEnvironment(environment);
-        p.start(AppDir + QStringLiteral("lorim-cli"),
-                args + QStringList{QStringLiteral("--ini"), Ini});
+        p.setWorkingDirectory(Dir.path());
+        p.start(AppDir + u"lorim-cli"_s,
+                args.split(u' ', Qt::SkipEmptyParts) + QStringList{u"--ini"_s, Ini});
+    }
+
+    // Runs lorim-cli to its end, with what it reads on standard input.
+    TRun Run(const QString &args, const QString &variable = {}, const QByteArray &input = {}) const
+    {
+        QProcess p;
+        Start(p, args, variable);
         p.write(input);
         p.closeWriteChannel();
         p.waitForFinished(60000);
@@ -53,111 +65,146 @@ struct Cli : testing::Test {
                 QString::fromLocal8Bit(p.readAllStandardError())};
     }
 
+    void Save(TConfig &config, const QString &name) const
+    {
+        ASSERT_EQ(SaveConfigFile(config, File(name), AppDir + u"config.md_"_s, nullptr, nullptr),
+                  TSaveResult::Saved);
+    }
+
+    // The demo site with loop 5 of panel 2 moved from partition 2 to 3, saved as changed.cfg.
+    void SaveChangedSite() const
+    {
+        TConfig changed;
+        FillDemoSite(changed);
+        changed.Device(2)->AsVEKT()->Loop(5)->Part = 3;
+        Save(changed, u"changed.cfg"_s);
+    }
+
     // The differences in settings between two configuration files.
-    QStringList FileDifferences(const QString &first, const QString &second)
+    QStringList FileDifferences(const QString &first, const QString &second) const
     {
         TConfig a;
         TConfig b;
         TDBConfig da(&a, nullptr);
         TDBConfig db(&b, nullptr);
-        EXPECT_TRUE(da.Connect(first) && da.LoadConfig());
-        EXPECT_TRUE(db.Connect(second) && db.LoadConfig());
+        EXPECT_TRUE(da.Connect(File(first)) && da.LoadConfig());
+        EXPECT_TRUE(db.Connect(File(second)) && db.LoadConfig());
         return ConfigDifferences(a, b, TCompare::Settings);
     }
 };
 
+// The backup the output of a write names.
+QString BackupNamed(const TRun &write)
+{
+    return write.Out.section(u"Резервная копия конфигурации модуля: "_s, 1).trimmed();
+}
+
 } // namespace
 
-TEST_F(Cli, ReadDumpWriteAndClockAgainstSimulators)
+// A site read from one module, compared with files and the network, and written whole to a
+// second module after what that held was kept as a backup; the clock set. diff says by its exit
+// status whether the two sides agree.
+TEST_F(Cli, ReadDiffWriteAndClockAgainstSimulators)
 {
     TSimProcess a({});
     ASSERT_TRUE(a.Started);
-    const TRun read =
-        RunCli({QStringLiteral("read"), File("a.cfg"), QStringLiteral("--udp"), a.Address(),
-                QStringLiteral("--password"), QStringLiteral("8522"), QStringLiteral("--log")});
+    const QString atA = u" --password 8522 --udp "_s + a.Address();
+    const TRun read = Run(u"read a.cfg --log"_s + atA);
     ASSERT_EQ(read.Exit, 0) << read.Err.toStdString();
-    EXPECT_TRUE(read.Out.contains(QStringLiteral("  ВЕКТ-16Р [3]: OK\n")));
-    EXPECT_TRUE(read.Out.contains(QStringLiteral("Сохранение конфигурации в БД...")));
+    EXPECT_TRUE(read.Out.contains(u"\n  ВЕКТ-16Р [3]: OK\n"_s));
+    const TRun dump = Run(u"dump a.cfg"_s);
+    EXPECT_EQ(dump.Exit, 0);
+    EXPECT_TRUE(dump.Out.startsWith(u"Устройства: 6\n"_s) &&
+                dump.Out.contains(u"\nПользователи: 4\n"_s));
 
-    const TRun dump = RunCli({QStringLiteral("dump"), File("a.cfg")});
-    ASSERT_EQ(dump.Exit, 0);
-    EXPECT_TRUE(dump.Out.startsWith(QStringLiteral("Устройства: 6\n")));
-    EXPECT_TRUE(dump.Out.contains(QStringLiteral("Пользователи: 4\n")));
+    SaveChangedSite();
+    const QString line = u"Устройство [2] ВЕКТ-8, шлейф 5: раздел 2 → 3\n"_s;
+    const TRun sameFile = Run(u"diff a.cfg a.cfg"_s);
+    const TRun otherFile = Run(u"diff a.cfg changed.cfg"_s);
+    const TRun sameNetwork = Run(u"diff a.cfg"_s + atA);
+    const TRun otherNetwork = Run(u"diff changed.cfg"_s + atA);
+    EXPECT_EQ((std::pair{sameFile.Exit, sameFile.Out}), (std::pair{0, QString()}));
+    EXPECT_EQ((std::pair{otherFile.Exit, otherFile.Out}), (std::pair{5, line}));
+    EXPECT_EQ((std::pair{sameNetwork.Exit, sameNetwork.Out}), (std::pair{0, QString()}));
+    EXPECT_EQ((std::pair{otherNetwork.Exit, otherNetwork.Out}),
+              (std::pair{5, u"Устройство [2] ВЕКТ-8, шлейф 5: раздел 3 → 2\n"_s}));
+    EXPECT_EQ(Run(u"diff a.cfg changed.cfg"_s + atA).Exit, 2);
+    EXPECT_EQ(Run(u"diff missing.cfg a.cfg"_s).Exit, 1);
 
-    // A second module with the same identifier and nothing else takes the file whole, after
-    // what it held has been kept as a backup.
-    WriteText(Ini, QStringLiteral("[Backup]\nFolder=") + File("backups") + u'\n');
+    // A second module with the same identifier and nothing else takes the file whole.
+    WriteText(Ini, u"[Backup]\nFolder="_s + File(u"backups"_s) + u'\n');
     TConfig empty;
-    empty.Device(1)->ID = QStringLiteral("0020FF78C534");
-    ASSERT_EQ(SaveConfigFile(empty, File("empty.cfg"), AppDir + QStringLiteral("config.md_"),
-                             nullptr, nullptr),
-              TSaveResult::Saved);
-    TSimProcess b(
-        {QStringLiteral("--config"), File("empty.cfg"), QStringLiteral("--save"), File("b.cfg")});
+    empty.Device(1)->ID = u"0020FF78C534"_s;
+    Save(empty, u"empty.cfg"_s);
+    TSimProcess b({u"--config"_s, File(u"empty.cfg"_s), u"--save"_s, File(u"b.cfg"_s)});
     ASSERT_TRUE(b.Started);
-    const TRun write =
-        RunCli({QStringLiteral("write"), File("a.cfg"), QStringLiteral("--udp"), b.Address()});
+    const TRun write = Run(u"write a.cfg --udp "_s + b.Address());
     ASSERT_EQ(write.Exit, 0) << write.Err.toStdString();
     ASSERT_TRUE(b.WaitFor("saved "));
-    EXPECT_EQ(FileDifferences(File("a.cfg"), File("b.cfg")), QStringList());
-    const QString backup =
-        write.Out.section(QStringLiteral("Резервная копия конфигурации модуля: "), 1).trimmed();
-    ASSERT_TRUE(backup.startsWith(File("backups/0020FF78C534/"))) << write.Out.toStdString();
-    EXPECT_EQ(RunCli({QStringLiteral("diff"), backup, File("empty.cfg")}).Exit, 0);
+    EXPECT_EQ(FileDifferences(u"a.cfg"_s, u"b.cfg"_s), QStringList());
+    ASSERT_TRUE(BackupNamed(write).startsWith(File(u"backups/0020FF78C534/"_s)))
+        << write.Out.toStdString();
+    EXPECT_EQ(Run(u"diff empty.cfg "_s + BackupNamed(write)).Exit, 0);
 
     // Without a backup nothing is erased or written.
-    WriteText(Ini, QStringLiteral("[Backup]\nFolder=") + File("a.cfg") + QStringLiteral("/x\n"));
-    const TRun unsafe =
-        RunCli({QStringLiteral("write"), File("empty.cfg"), QStringLiteral("--udp"), b.Address()});
+    WriteText(Ini, u"[Backup]\nFolder="_s + File(u"a.cfg/x"_s) + u'\n');
+    const TRun unsafe = Run(u"write empty.cfg --udp "_s + b.Address());
     EXPECT_EQ(unsafe.Exit, 1);
-    EXPECT_TRUE(unsafe.Err.contains(QStringLiteral("запись не выполнена")));
-    EXPECT_EQ(RunCli({QStringLiteral("diff"), File("a.cfg"), QStringLiteral("--udp"), b.Address(),
-                      QStringLiteral("--password"), QStringLiteral("8522")})
-                  .Exit,
-              0);
+    EXPECT_TRUE(unsafe.Err.contains(u"запись не выполнена"_s));
+    EXPECT_EQ(Run(u"diff a.cfg --password 8522 --udp "_s + b.Address()).Exit, 0);
 
-    const TRun clock = RunCli({QStringLiteral("clock"), QStringLiteral("--udp"), b.Address()});
+    const TRun clock = Run(u"clock --udp "_s + b.Address());
     EXPECT_EQ(clock.Exit, 0) << clock.Err.toStdString();
     EXPECT_TRUE(b.WaitFor("clock: "));
 
     // A module that refuses a user record once: the write fails after the erase, and the
     // backup is written back, so that the module holds what it held before.
-    WriteText(Ini, QStringLiteral("[Backup]\nFolder=") + File("backups") + u'\n');
-    TSimProcess c({QStringLiteral("--refuse-once"), QStringLiteral("0x44")});
+    WriteText(Ini, u"[Backup]\nFolder="_s + File(u"backups"_s) + u'\n');
+    TSimProcess c({u"--refuse-once"_s, u"0x44"_s});
     ASSERT_TRUE(c.Started);
-    const TRun failed =
-        RunCli({QStringLiteral("write"), File("empty.cfg"), QStringLiteral("--udp"), c.Address()});
+    const TRun failed = Run(u"write empty.cfg --udp "_s + c.Address());
     EXPECT_EQ(failed.Exit, 1);
-    EXPECT_TRUE(failed.Err.contains(
-        QStringLiteral("Модуль восстановлен из резервной копии, сделанной перед записью.")))
+    EXPECT_TRUE(
+        failed.Err.contains(u"Модуль восстановлен из резервной копии, сделанной перед записью."_s))
         << failed.Err.toStdString();
-    const QString kept =
-        failed.Out.section(QStringLiteral("Резервная копия конфигурации модуля: "), 1).trimmed();
-    EXPECT_EQ(RunCli({QStringLiteral("diff"), kept, QStringLiteral("--udp"), c.Address(),
-                      QStringLiteral("--password"), QStringLiteral("8522")})
-                  .Exit,
-              0);
+    EXPECT_EQ(
+        Run(u"diff "_s + BackupNamed(failed) + u" --password 8522 --udp "_s + c.Address()).Exit, 0);
 }
 
-// The access password stays off the command line: it comes from the environment or a file
-// (standard input here); one given on the command line still works, with a warning.
-TEST_F(Cli, PasswordsFromTheEnvironmentOrAFile)
+// The exit status tells what went wrong. The access password stays off the command line: it
+// comes from the environment or a file (standard input here); one given on the command line
+// still works, with a warning.
+TEST_F(Cli, ExitStatusesAndWhereThePasswordComesFrom)
 {
+    const TRun usage = Run({});
+    EXPECT_EQ(usage.Exit, 2);
+    EXPECT_TRUE(usage.Err.contains(u"Usage:"_s));
+    EXPECT_EQ(Run(u"fetch x.cfg"_s).Exit, 2);
+    EXPECT_EQ(Run(u"read x.cfg --udp 127.0.0.2:99999"_s).Exit, 2);
+    const TRun missing = Run(u"dump missing.cfg"_s);
+    EXPECT_EQ(missing.Exit, 1);
+    EXPECT_TRUE(missing.Err.contains(u"Не удалось открыть БД "_s));
+
     TSimProcess sim({});
     ASSERT_TRUE(sim.Started);
-    const QStringList read{QStringLiteral("read"), File("site.cfg"), QStringLiteral("--udp"),
-                           sim.Address()};
-    EXPECT_EQ(RunCli(read).Exit, 3); // no password, and none in the catalogue
-    EXPECT_EQ(RunCli(read, QStringLiteral("LORIM_PASSWORD=8522")).Exit, 0);
-    EXPECT_EQ(RunCli(read, QStringLiteral("LORIM_PASSWORD=1111")).Exit, 3);
-    const TRun piped = RunCli(
-        read + QStringList{QStringLiteral("--password-file"), QStringLiteral("-")}, {}, "8522\n");
+    const QString read = u"read x.cfg --udp "_s + sim.Address();
+    EXPECT_EQ(Run(read).Exit, 3); // no password, and none in the catalogue
+    const TRun refused = Run(read, u"LORIM_PASSWORD=1111"_s);
+    EXPECT_EQ(refused.Exit, 3);
+    EXPECT_TRUE(refused.Err.contains(u"Ошибка ввода пароля"_s));
+    EXPECT_FALSE(QFile::exists(File(u"x.cfg"_s)));
+    EXPECT_EQ(Run(read, Password).Exit, 0);
+    const TRun piped = Run(read + u" --password-file -"_s, {}, "8522\n");
     EXPECT_EQ(piped.Exit, 0) << piped.Err.toStdString();
     EXPECT_TRUE(piped.Err.isEmpty());
-    const TRun shown =
-        RunCli(read + QStringList{QStringLiteral("--password"), QStringLiteral("8522")});
+    const TRun shown = Run(read + u" --password 8522"_s);
     EXPECT_EQ(shown.Exit, 0);
-    EXPECT_TRUE(shown.Err.startsWith(QStringLiteral("lorim-cli: --password DIGITS shows")));
+    EXPECT_TRUE(shown.Err.startsWith(u"lorim-cli: --password DIGITS shows"_s));
+
+    const TRun silent = Run(u"read y.cfg --password 8522 --attempts 1 --udp 127.0.0.2:"_s +
+                            QString::number(FreeUdpPort()));
+    EXPECT_EQ(silent.Exit, 4);
+    EXPECT_TRUE(silent.Err.contains(u"Потеря связи с устройством!"_s));
 }
 
 // Two jobs on one UDP port of this computer would take each other's replies: the second ends at
@@ -165,173 +212,70 @@ TEST_F(Cli, PasswordsFromTheEnvironmentOrAFile)
 // blanks around it, as a hand-edited one may.
 TEST_F(Cli, OneJobPerUdpPort)
 {
-    TSimProcess sim({QStringLiteral("--reply-delay"), QStringLiteral("10")});
+    TSimProcess sim({u"--reply-delay"_s, u"10"_s});
     ASSERT_TRUE(sim.Started);
-    WriteText(Ini, QStringLiteral("[Link]\nType=1\nIP = 127.0.0.2 \nPort=%1\n").arg(sim.Port));
-    const QStringList args{QStringLiteral("--password"), QStringLiteral("8522"),
-                           QStringLiteral("--log"), QStringLiteral("--ini"), Ini};
+    WriteText(Ini, u"[Link]\nType=1\nIP = 127.0.0.2 \nPort=%1\n"_s.arg(sim.Port));
     QProcess first;
-    first.start(AppDir + QStringLiteral("lorim-cli"),
-                QStringList{QStringLiteral("read"), File("first.cfg")} + args);
+    Start(first, u"read first.cfg --password 8522 --log"_s);
     ASSERT_TRUE(first.waitForReadyRead(10000)); // its first log line: it holds the port
     QElapsedTimer clock;
     clock.start();
-    const TRun second = RunCli({QStringLiteral("read"), File("second.cfg"),
-                                QStringLiteral("--password"), QStringLiteral("8522")});
+    const TRun second = Run(u"read second.cfg --password 8522"_s);
     EXPECT_EQ(second.Exit, 4);
-    EXPECT_TRUE(
-        second.Err.contains(QStringLiteral("UDP-порт %1 занят другим заданием").arg(sim.Port)))
+    EXPECT_TRUE(second.Err.contains(u"UDP-порт %1 занят другим заданием"_s.arg(sim.Port)))
         << second.Err.toStdString();
     EXPECT_LT(clock.elapsed(), 2000);
     ASSERT_TRUE(first.waitForFinished(60000));
     EXPECT_EQ(first.exitCode(), 0);
-    EXPECT_FALSE(QFile::exists(File("second.cfg")));
-    const TRun dump = RunCli({QStringLiteral("dump"), File("first.cfg")});
-    EXPECT_EQ(dump.Exit, 0);
-    EXPECT_TRUE(dump.Out.startsWith(QStringLiteral("Устройства: 6\n")));
-}
-
-TEST_F(Cli, ExitStatusesTellWhatWentWrong)
-{
-    const TRun usage = RunCli({});
-    EXPECT_EQ(usage.Exit, 2);
-    EXPECT_TRUE(usage.Err.contains(QStringLiteral("Usage:")));
-    EXPECT_EQ(RunCli({QStringLiteral("fetch"), File("x.cfg")}).Exit, 2);
-    EXPECT_EQ(RunCli({QStringLiteral("read"), File("x.cfg"), QStringLiteral("--udp"),
-                      QStringLiteral("127.0.0.2:99999")})
-                  .Exit,
-              2);
-
-    const TRun missing = RunCli({QStringLiteral("dump"), File("missing.cfg")});
-    EXPECT_EQ(missing.Exit, 1);
-    EXPECT_TRUE(missing.Err.contains(QStringLiteral("Не удалось открыть БД ")));
-
-    TSimProcess sim({});
-    ASSERT_TRUE(sim.Started);
-    const TRun refused = RunCli({QStringLiteral("read"), File("x.cfg"), QStringLiteral("--udp"),
-                                 sim.Address(), QStringLiteral("--password"), QStringLiteral("1")});
-    EXPECT_EQ(refused.Exit, 3);
-    EXPECT_TRUE(refused.Err.contains(QStringLiteral("Ошибка ввода пароля")));
-    EXPECT_FALSE(QFile::exists(File("x.cfg")));
-
-    // No catalogue file holds this module's password.
-    EXPECT_EQ(
-        RunCli({QStringLiteral("read"), File("x.cfg"), QStringLiteral("--udp"), sim.Address()})
-            .Exit,
-        3);
-
-    const TRun silent = RunCli({QStringLiteral("read"), File("x.cfg"), QStringLiteral("--udp"),
-                                QStringLiteral("127.0.0.2:") + QString::number(FreeUdpPort()),
-                                QStringLiteral("--password"), QStringLiteral("8522"),
-                                QStringLiteral("--attempts"), QStringLiteral("1")});
-    EXPECT_EQ(silent.Exit, 4);
-    EXPECT_TRUE(silent.Err.contains(QStringLiteral("Потеря связи с устройством!")));
-}
-
-// diff compares a file with a second file or with the network, and says by its exit status
-// whether they agree.
-TEST_F(Cli, DiffComparesWithAFileAndWithTheNetwork)
-{
-    TSimProcess sim({});
-    ASSERT_TRUE(sim.Started);
-    const QStringList link{QStringLiteral("--udp"), sim.Address(), QStringLiteral("--password"),
-                           QStringLiteral("8522")};
-    const QString diff = QStringLiteral("diff");
-    ASSERT_EQ(RunCli(QStringList{QStringLiteral("read"), File("site.cfg")} + link).Exit, 0);
-
-    // The same site with one loop bound to another partition.
-    TConfig changed;
-    TDBConfig db(&changed, nullptr);
-    ASSERT_TRUE(db.Connect(File("site.cfg")) && db.LoadConfig());
-    changed.Device(2)->AsVEKT()->Loop(5)->Part = 3;
-    ASSERT_EQ(SaveConfigFile(changed, File("changed.cfg"), AppDir + QStringLiteral("config.md_"),
-                             nullptr, nullptr),
-              TSaveResult::Saved);
-    const QString line = QStringLiteral("Устройство [2] ВЕКТ-8, шлейф 5: раздел 2 → 3\n");
-
-    const TRun sameFile = RunCli({diff, File("site.cfg"), File("site.cfg")});
-    EXPECT_EQ(sameFile.Exit, 0);
-    EXPECT_EQ(sameFile.Out, QString());
-    const TRun otherFile = RunCli({diff, File("site.cfg"), File("changed.cfg")});
-    EXPECT_EQ(otherFile.Exit, 5);
-    EXPECT_EQ(otherFile.Out, line);
-
-    const TRun sameNetwork = RunCli(QStringList{diff, File("site.cfg")} + link);
-    EXPECT_EQ(sameNetwork.Exit, 0) << sameNetwork.Err.toStdString();
-    EXPECT_EQ(sameNetwork.Out, QString());
-    const TRun otherNetwork = RunCli(QStringList{diff, File("changed.cfg")} + link);
-    EXPECT_EQ(otherNetwork.Exit, 5) << otherNetwork.Err.toStdString();
-    EXPECT_EQ(otherNetwork.Out, QStringLiteral("Устройство [2] ВЕКТ-8, шлейф 5: раздел 3 → 2\n"));
-
-    EXPECT_EQ(RunCli(QStringList{diff, File("site.cfg"), File("changed.cfg")} + link).Exit, 2);
-    EXPECT_EQ(RunCli({diff, File("missing.cfg"), File("site.cfg")}).Exit, 1);
-}
-
-// A report goes into the file -o names, titled with the catalogue's name for the configuration
-// file, or to standard output as HTML; a form it does not know is a usage error.
-TEST_F(Cli, ReportIntoAFileOrStandardOutput)
-{
-    TConfig config;
-    FillEveryKind(config);
-    ASSERT_EQ(SaveConfigFile(config, File("site.cfg"), AppDir + QStringLiteral("config.md_"),
-                             nullptr, nullptr),
-              TSaveResult::Saved);
-    WriteText(Ini, QStringLiteral("[Config]\nCount=1\nPath1=site.cfg\nName1=Склад №1\n"));
-    const TRun json =
-        RunCli({QStringLiteral("report"), File("site.cfg"), QStringLiteral("--format"),
-                QStringLiteral("json"), QStringLiteral("-o"), File("site.json")});
-    ASSERT_EQ(json.Exit, 0) << json.Err.toStdString();
-    EXPECT_TRUE(json.Out.isEmpty());
-    const QJsonObject site = QJsonDocument::fromJson(ReadText(File("site.json")).toUtf8()).object();
-    EXPECT_EQ(site[u"title"].toString(), QStringLiteral("Склад №1"));
-    EXPECT_EQ(site[u"devices"].toArray().size(), config.DeviceCount());
-
-    const TRun html = RunCli({QStringLiteral("report"), File("site.cfg")});
-    EXPECT_EQ(html.Exit, 0);
-    EXPECT_TRUE(html.Out.startsWith(QStringLiteral("<!DOCTYPE html>")));
-    EXPECT_TRUE(html.Out.contains(QStringLiteral("«Склад №1»")));
-
-    const TRun bad = RunCli({QStringLiteral("report"), File("site.cfg"), QStringLiteral("--format"),
-                             QStringLiteral("xml")});
-    EXPECT_EQ(bad.Exit, 2);
-    EXPECT_TRUE(bad.Err.contains(QStringLiteral("--format takes html, csv or json")));
+    EXPECT_FALSE(QFile::exists(File(u"second.cfg"_s)));
+    EXPECT_TRUE(Run(u"dump first.cfg"_s).Out.startsWith(u"Устройства: 6\n"_s));
 }
 
 // check prints a line per problem, errors first, or JSON, and its exit status says whether there
-// is an error; write refuses a configuration with errors unless forced. The network's
-// configuration is checked as read.
-TEST_F(Cli, CheckFindsErrorsAndWriteRefusesThemUnlessForced)
+// is an error; write refuses a configuration with errors unless forced; the network's
+// configuration is checked as read. A report goes into the file -o names, titled with the
+// catalogue's name for the configuration file, or to standard output as HTML.
+TEST_F(Cli, CheckAndReportOfAFile)
 {
     TConfig site;
     FillDemoSite(site);
     site.Part(2)->SMS(2)->Type = 1;
-    ASSERT_EQ(SaveConfigFile(site, File("site.cfg"), AppDir + QStringLiteral("config.md_"), nullptr,
-                             nullptr),
-              TSaveResult::Saved);
-    const TRun text = RunCli({QStringLiteral("check"), File("site.cfg")});
+    Save(site, u"site.cfg"_s);
+    const TRun text = Run(u"check site.cfg"_s);
     EXPECT_EQ(text.Exit, 6);
-    EXPECT_TRUE(text.Out.startsWith(
-        QStringLiteral("ошибка: Раздел №2, СМС 2: тип «Все», но нет номера телефона\n"
-                       "предупреждение: Пользователь №3: ")))
+    EXPECT_TRUE(text.Out.startsWith(u"ошибка: Раздел №2, СМС 2: тип «Все», но нет номера "
+                                    "телефона\nпредупреждение: Пользователь №3: "_s))
         << text.Out.toStdString();
-    const TRun json = RunCli({QStringLiteral("check"), File("site.cfg"), QStringLiteral("--format"),
-                              QStringLiteral("json")});
-    const QJsonObject report = QJsonDocument::fromJson(json.Out.toUtf8()).object();
-    EXPECT_EQ(report[u"errors"].toInt(), 1);
-    EXPECT_EQ(report[u"problems"].toArray()[0].toObject()[u"sms"].toInt(), 2);
+    const QJsonObject check =
+        QJsonDocument::fromJson(Run(u"check site.cfg --format json"_s).Out.toUtf8()).object();
+    EXPECT_EQ(check[u"errors"].toInt(), 1);
+    EXPECT_EQ(check[u"problems"].toArray()[0].toObject()[u"sms"].toInt(), 2);
 
     TSimProcess sim({});
     ASSERT_TRUE(sim.Started);
-    const QStringList write{QStringLiteral("write"), File("site.cfg"), QStringLiteral("--udp"),
-                            sim.Address(), QStringLiteral("--no-backup")};
-    const TRun refused = RunCli(write);
+    const QString write = u"write site.cfg --no-backup --udp "_s + sim.Address();
+    const TRun refused = Run(write);
     EXPECT_EQ(refused.Exit, 6);
-    EXPECT_TRUE(refused.Err.contains(QStringLiteral("запись не выполнена")))
-        << refused.Err.toStdString();
-    const QStringList network{QStringLiteral("check"), QStringLiteral("--udp"), sim.Address()};
-    EXPECT_EQ(RunCli(network, QStringLiteral("LORIM_PASSWORD=8522")).Exit, 0);
-    EXPECT_EQ(RunCli(write + QStringList{QStringLiteral("--force")}).Exit, 0);
-    EXPECT_EQ(RunCli(network, QStringLiteral("LORIM_PASSWORD=8522")).Out, text.Out);
+    EXPECT_TRUE(refused.Err.contains(u"запись не выполнена"_s)) << refused.Err.toStdString();
+    const QString network = u"check --udp "_s + sim.Address();
+    EXPECT_EQ(Run(network, Password).Exit, 0);
+    EXPECT_EQ(Run(write + u" --force"_s).Exit, 0);
+    EXPECT_EQ(Run(network, Password).Out, text.Out);
+
+    WriteText(Ini, u"[Config]\nCount=1\nPath1=site.cfg\nName1=Склад №1\n"_s);
+    const TRun json = Run(u"report site.cfg --format json -o site.json"_s);
+    ASSERT_EQ(json.Exit, 0) << json.Err.toStdString();
+    EXPECT_TRUE(json.Out.isEmpty());
+    const QJsonObject report =
+        QJsonDocument::fromJson(ReadText(File(u"site.json"_s)).toUtf8()).object();
+    EXPECT_EQ(report[u"title"].toString(), u"Склад №1"_s);
+    EXPECT_EQ(report[u"devices"].toArray().size(), site.DeviceCount());
+    const TRun html = Run(u"report site.cfg"_s);
+    EXPECT_EQ(html.Exit, 0);
+    EXPECT_TRUE(html.Out.startsWith(u"<!DOCTYPE html>"_s) && html.Out.contains(u"«Склад №1»"_s));
+    const TRun bad = Run(u"report site.cfg --format xml"_s);
+    EXPECT_EQ(bad.Exit, 2);
+    EXPECT_TRUE(bad.Err.contains(u"--format takes html, csv or json"_s));
 }
 
 // The history from the command line: the versions a read and a write took, the changed loop
@@ -339,52 +283,31 @@ TEST_F(Cli, CheckFindsErrorsAndWriteRefusesThemUnlessForced)
 // history as it was.
 TEST_F(Cli, HistoryOfTheSitesReadAndWritten)
 {
-    WriteText(Ini, QStringLiteral("[History]\nFolder=%1\nRemote=%2\nAuthor=Иванов\n")
-                       .arg(File("history"), File("gone.git")));
-    TConfig changed;
-    FillDemoSite(changed);
-    changed.Device(2)->AsVEKT()->Loop(5)->Part = 3;
-    ASSERT_EQ(SaveConfigFile(changed, File("changed.cfg"), AppDir + QStringLiteral("config.md_"),
-                             nullptr, nullptr),
-              TSaveResult::Saved);
+    WriteText(Ini, u"[History]\nFolder=%1\nRemote=%2\nAuthor=Иванов\n"_s.arg(File(u"history"_s),
+                                                                             File(u"gone.git"_s)));
+    SaveChangedSite();
     TSimProcess demo({});
-    TSimProcess other({QStringLiteral("--config"), File("changed.cfg")});
+    TSimProcess other({u"--config"_s, File(u"changed.cfg"_s)});
     ASSERT_TRUE(demo.Started && other.Started);
-    const QString password = QStringLiteral("LORIM_PASSWORD=8522");
-    ASSERT_EQ(
-        RunCli({QStringLiteral("read"), File("site.cfg"), QStringLiteral("--udp"), demo.Address()},
-               password)
-            .Exit,
-        0);
-    ASSERT_EQ(RunCli({QStringLiteral("write"), File("site.cfg"), QStringLiteral("--udp"),
-                      other.Address()})
-                  .Exit,
-              0);
-    const auto history = [this](const QStringList &args) {
-        return RunCli(QStringList{QStringLiteral("history")} + args);
-    };
-    const QStringList list{QStringLiteral("list"), QStringLiteral("00-20-FF-78-C5-34")};
-    const TRun listed = history(list);
+    ASSERT_EQ(Run(u"read site.cfg --udp "_s + demo.Address(), Password).Exit, 0);
+    ASSERT_EQ(Run(u"write site.cfg --udp "_s + other.Address()).Exit, 0);
+    const TRun listed = Run(u"history list 00-20-FF-78-C5-34"_s);
     QStringList events;
     for (const QString &line : listed.Out.split(u'\n', Qt::SkipEmptyParts))
-        events << line.section(QStringLiteral("  "), 2);
-    EXPECT_EQ(events, (QStringList{QStringLiteral("Иванов  Записано в модуль: site.cfg"),
-                                   QStringLiteral("Иванов  Перед записью в модуль: site.cfg"),
-                                   QStringLiteral("Иванов  Считано из модуля: site.cfg")}));
+        events << line.section(u"  "_s, 2);
+    EXPECT_EQ(events, (QStringList{u"Иванов  Записано в модуль: site.cfg"_s,
+                                   u"Иванов  Перед записью в модуль: site.cfg"_s,
+                                   u"Иванов  Считано из модуля: site.cfg"_s}));
 
-    const TRun diff = history({QStringLiteral("diff"), QStringLiteral("0020FF78C534"),
-                               QStringLiteral("@~1"), listed.Out.left(7)});
+    const TRun diff = Run(u"history diff 0020FF78C534 @~1 "_s + listed.Out.left(7));
     EXPECT_EQ(diff.Exit, 5);
-    EXPECT_EQ(diff.Out, QStringLiteral("Устройство [2] ВЕКТ-8, шлейф 5: раздел 3 → 2\n"));
-    EXPECT_EQ(history({QStringLiteral("get"), QStringLiteral("0020FF78C534"), QStringLiteral("@~1"),
-                       QStringLiteral("-o"), File("old.cfg")})
-                  .Exit,
-              0);
-    EXPECT_EQ(FileDifferences(File("old.cfg"), File("changed.cfg")), QStringList());
+    EXPECT_EQ(diff.Out, u"Устройство [2] ВЕКТ-8, шлейф 5: раздел 3 → 2\n"_s);
+    EXPECT_EQ(Run(u"history get 0020FF78C534 @~1 -o old.cfg"_s).Exit, 0);
+    EXPECT_EQ(FileDifferences(u"old.cfg"_s, u"changed.cfg"_s), QStringList());
 
-    const TRun sync = history({QStringLiteral("sync")});
+    const TRun sync = Run(u"history sync"_s);
     EXPECT_EQ(sync.Exit, 7);
-    EXPECT_TRUE(sync.Err.startsWith(QStringLiteral("Нет связи с общим хранилищем истории ")))
+    EXPECT_TRUE(sync.Err.startsWith(u"Нет связи с общим хранилищем истории "_s))
         << sync.Err.toStdString();
-    EXPECT_EQ(history(list).Out, listed.Out);
+    EXPECT_EQ(Run(u"history list 0020FF78C534"_s).Out, listed.Out);
 }
