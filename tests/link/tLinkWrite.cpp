@@ -3,22 +3,34 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString Admin = QStringLiteral("8522");
+const QString Admin = u"8522"_s;
+
+// The requests of a given command code that went out, as their logged bytes.
+QStringList Requests(const TLinkRig &rig, std::uint8_t code)
+{
+    QStringList found;
+    for (const QString &line : rig.LinesStarting(u"out:   00 32 01 "_s))
+        if (line.mid(25, 2).toUInt(nullptr, 16) == code)
+            found << line;
+    return found;
+}
+
+// The command codes of the requests that went out, in order.
+QString Codes(const TLinkRig &rig)
+{
+    QStringList codes;
+    for (const QString &line : rig.LinesStarting(u"out:   00 32 01 "_s))
+        codes << line.mid(25, 2);
+    return codes.join(u' ');
+}
 
 // Writes from the tool's configuration (Config) to a module that holds Site.
 struct LinkWrite : testing::Test, TLinkRig {
-    // The requests of a given command code that went out, as their logged bytes.
-    QStringList Requests(std::uint8_t code) const
-    {
-        QStringList found;
-        for (const QString &line : LinesStarting(QStringLiteral("out:   00 32 01 ")))
-            if (line.mid(25, 2).toUInt(nullptr, 16) == code)
-                found << line;
-        return found;
-    }
-
+    QStringList Requests(std::uint8_t code) const { return ::Requests(*this, code); }
     // The tool starts from what the module holds, as after a read, with no change marks.
     void CopySiteIntoConfig() { Config.Assign(Site); }
 };
@@ -39,71 +51,64 @@ TEST_F(LinkWrite, WholeWriteOfAFreshConfiguration)
         if (!line.startsWith(u"out:") && !line.startsWith(u"in:") && !line.startsWith(u"CRC:"))
             phases << line;
     const QStringList expected{
-        QStringLiteral("Запись конфигурации..."),
-        QStringLiteral("Очистка конфигурации ЛОРИМ..."),
-        QStringLiteral("Кофигурация стёрта успешно"),
-        QStringLiteral("Запись ВЕКТ..."),
-        QStringLiteral("Запись разделов"),
-        QStringLiteral("Запись устройств..."),
-        QStringLiteral("  Запись реле ЦМ..."),
-        QStringLiteral("Запись пользователей..."),
-        QStringLiteral("  Пользователь №111: OK"),
-        QStringLiteral("Подключение устройств: OK"),
+        u"Запись конфигурации..."_s,
+        u"Очистка конфигурации ЛОРИМ..."_s,
+        u"Кофигурация стёрта успешно"_s,
+        u"Запись ВЕКТ..."_s,
+        u"Запись разделов"_s,
+        u"Запись устройств..."_s,
+        u"  Запись реле ЦМ..."_s,
+        u"Запись пользователей..."_s,
+        u"  Пользователь №111: OK"_s,
+        u"Подключение устройств: OK"_s,
     };
     EXPECT_EQ(phases.mid(phases.indexOf(expected.first()), expected.size()), expected);
-    EXPECT_TRUE(Requests(0x40).isEmpty());
-    EXPECT_TRUE(Requests(0x43).isEmpty());
-    EXPECT_EQ(Site.DeviceCount(), 1);
-    EXPECT_EQ(Site.UserCount(), 1);
-    EXPECT_EQ(Site.PartCount(), 0);
+    EXPECT_TRUE(Requests(0x40).isEmpty() && Requests(0x43).isEmpty());
+    EXPECT_EQ((std::tuple{Site.DeviceCount(), Site.UserCount(), Site.PartCount()}),
+              (std::tuple{1, 1, 0}));
 }
 
-TEST_F(LinkWrite, AChangeWriteWithoutMarksSendsNothing)
-{
-    CopySiteIntoConfig();
-    ASSERT_TRUE(Start());
-    ASSERT_EQ(RunJob(JobWrite, Admin), 1);
-    const QStringList commands = LinesStarting(QStringLiteral("out:   00 32 01 "));
-    ASSERT_EQ(commands.size(), 3); // identification, login, logout
-    EXPECT_TRUE(commands[1].contains(QStringLiteral(" 04 00 03 6F ")));
-    EXPECT_TRUE(commands[2].endsWith(QStringLiteral(" 04 00 04 6F")));
-}
-
+// A change write sends what is marked, and nothing else: identification and login, the panels,
+// the partitions with their SMS records, the other devices, the users, logout. A loop taken out of
+// its partition is deleted and not sent again; a changed relay is deleted, then sent again; a
+// device with a new address is sent with the change code and then moved, without its outputs.
 TEST_F(LinkWrite, ChangeWriteSendsWhatIsMarked)
 {
     CopySiteIntoConfig();
-    // A loop taken out of its partition is deleted and not sent again.
     TShleif *loop = Config.Device(2)->AsVEKT()->Loop(5);
     loop->Clear();
     loop->Changed = true;
-    // A changed relay is deleted, then sent again.
     Config.Device(1)->AsRelayDev()->Relay(1)->Delay = 90;
     Config.Device(1)->AsRelayDev()->Relay(1)->Changed = true;
-    // A partition marked deleted, a changed user, a changed SMS record.
-    Config.Part(3)->MarkDeleted();
-    Config.User(3)->Pswrd1 = QStringLiteral("0001");
-    Config.User(3)->Changed = true;
-    Config.Part(1)->SMS(3)->Phone = QStringLiteral("70000000000");
-    Config.Part(1)->SMS(3)->Changed = true;
-    // A changed keypad.
+    Config.Device(3)->Changed = true;
+    Config.Device(3)->NewNA = 40;
+    Config.Device(3)->AsVEKT()->Loop(1)->Changed = true;
     Config.Device(4)->AsKP()->Part = 2;
     Config.Device(4)->Changed = true;
+    Config.Part(3)->MarkDeleted();
+    Config.Part(1)->SMS(3)->Phone = u"70000000000"_s;
+    Config.Part(1)->SMS(3)->Changed = true;
+    Config.User(3)->Pswrd1 = u"0001"_s;
+    Config.User(3)->Changed = true;
     ASSERT_TRUE(Start());
     ASSERT_EQ(RunJob(JobWrite, Admin), 1);
 
-    ASSERT_EQ(Requests(0x33).size(), 1);
-    EXPECT_TRUE(Requests(0x33).first().endsWith(QStringLiteral(" 04 00 33 02 05")));
-    EXPECT_TRUE(Requests(0x41).isEmpty());
-    EXPECT_EQ(Requests(0x35).size(), 1);
-    EXPECT_EQ(Requests(0x43).size(), 1);
+    EXPECT_EQ(Codes(*this), u"10 03 33 46 47 4A 31 35 43 46 44 04"_s);
+    EXPECT_TRUE(Requests(0x33).value(0).endsWith(u" 04 00 33 02 05"_s));
+    EXPECT_TRUE(Requests(0x47).value(0).endsWith(u" 04 00 47 03 28"_s));
     EXPECT_EQ(Site.Device(2)->AsVEKT()->Loop(5)->Part, 0);
     EXPECT_EQ(Site.Device(1)->AsRelayDev()->Relay(1)->Delay, 90);
-    EXPECT_EQ(Site.Part(3), nullptr);
-    EXPECT_EQ(Site.User(3)->Pswrd1, QStringLiteral("0001"));
-    EXPECT_EQ(Site.Part(1)->SMS(3)->Phone, QStringLiteral("70000000000"));
+    EXPECT_EQ(Site.Device(3), nullptr);
+    ASSERT_NE(Site.Device(40), nullptr);
+    EXPECT_EQ(Site.Device(40)->AsVEKT()->Loop(1)->Part, 2);
     EXPECT_EQ(Site.Device(4)->AsKP()->Part, 2);
-    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("    Удаление шлейфа №5(СА: 2): ОК")));
-    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("  Удаление раздела №3: OK")));
+    EXPECT_EQ(Site.Part(3), nullptr);
+    EXPECT_EQ(Site.Part(1)->SMS(3)->Phone, u"70000000000"_s);
+    EXPECT_EQ(Site.User(3)->Pswrd1, u"0001"_s);
+    for (const char16_t *line :
+         {u"    Удаление шлейфа №5(СА: 2): ОК", u"  Смена СА ВЕКТ-16Р [3 на 40]: OK",
+          u"  Удаление раздела №3: OK"})
+        EXPECT_TRUE(Log.Lines.contains(QString::fromUtf16(line)));
     // Every mark was taken, so the next change write sends none of it again.
     EXPECT_FALSE(loop->Changed || Config.User(3)->Changed || Config.Part(1)->SMS(3)->Changed ||
                  Config.Device(4)->Changed);
@@ -120,8 +125,8 @@ TEST_F(LinkWrite, ARefusedLoopDeleteIsNoFailure)
     ASSERT_TRUE(Start());
     EXPECT_EQ(RunJob(JobWrite, Admin), 1);
     EXPECT_EQ(Requests(0x33).size(), 1);
-    EXPECT_TRUE(LinesStarting(QStringLiteral("    Удаление шлейфа")).isEmpty());
-    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("    Шлейф №8(СА: 2): ОК")));
+    EXPECT_TRUE(LinesStarting(u"    Удаление шлейфа"_s).isEmpty());
+    EXPECT_TRUE(Log.Lines.contains(u"    Шлейф №8(СА: 2): ОК"_s));
     EXPECT_EQ(Site.Device(2)->AsVEKT()->Loop(8)->Part, 3);
 
     TLinkRig relays;
@@ -130,8 +135,8 @@ TEST_F(LinkWrite, ARefusedLoopDeleteIsNoFailure)
     relays.Config.Device(1)->AsRelayDev()->Relay(3)->Changed = true;
     ASSERT_TRUE(relays.Start());
     EXPECT_NE(relays.RunJob(JobWrite, Admin), 1);
-    EXPECT_TRUE(relays.Log.Lines.contains(QStringLiteral("    Удаление реле №3(СА: 1): Error")));
-    EXPECT_TRUE(relays.Log.Lines.contains(QStringLiteral("Отклонено запросов: 1")));
+    EXPECT_TRUE(relays.Log.Lines.contains(u"    Удаление реле №3(СА: 1): Error"_s));
+    EXPECT_TRUE(relays.Log.Lines.contains(u"Отклонено запросов: 1"_s));
 }
 
 // A module that follows each result with one more data frame has it acknowledged by that
@@ -147,88 +152,56 @@ TEST_F(LinkWrite, TrailingFramesAreAcknowledgedByTheirOwnNumber)
     EXPECT_EQ(ConfigDifferences(Config, Site, TCompare::Settings), QStringList());
 }
 
-// A module that never finishes erasing is given up after the erase time, and the write fails.
-TEST_F(LinkWrite, AnEraseThatNeverEndsIsGivenUp)
-{
-    CopySiteIntoConfig();
-    Config.WriteAll = true;
-    Faults.ErasingReplies = 3000; // seconds of polling: longer than the erase time
-    Port.Timings.EraseMs = 30;
-    ASSERT_TRUE(Start());
-    EXPECT_NE(RunJob(JobWrite, Admin), 1);
-    EXPECT_TRUE(Requests(0x40).isEmpty());
-}
-
-// A device with a new address is sent with the change code and then moved, without outputs.
-TEST_F(LinkWrite, ADeviceWithANewAddressIsMoved)
-{
-    CopySiteIntoConfig();
-    Config.Device(3)->Changed = true;
-    Config.Device(3)->NewNA = 40;
-    Config.Device(3)->AsVEKT()->Loop(1)->Changed = true;
-    ASSERT_TRUE(Start());
-    ASSERT_EQ(RunJob(JobWrite, Admin), 1);
-    EXPECT_EQ(Requests(0x46).size(), 1);
-    ASSERT_EQ(Requests(0x47).size(), 1);
-    EXPECT_TRUE(Requests(0x47).first().endsWith(QStringLiteral(" 04 00 47 03 28")));
-    EXPECT_TRUE(Requests(0x41).isEmpty());
-    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("  Смена СА ВЕКТ-16Р [3 на 40]: OK")));
-    EXPECT_EQ(Site.Device(3), nullptr);
-    ASSERT_NE(Site.Device(40), nullptr);
-    EXPECT_EQ(Site.Device(40)->AsVEKT()->Loop(16)->Part, 3);
-}
-
-TEST_F(LinkWrite, IndicatorsGoOnlyForIndividualUnits)
+// A refused object gives its error line and fails the job, while the rest is still written.
+// The indicators of a unit not set up one by one are not written.
+TEST_F(LinkWrite, RefusedObjectsFailTheWrite)
 {
     Site.Device(6)->AsIndicDev()->Mode = 2;
     Site.Device(6)->AsIndicDev()->Part = 1;
-    ASSERT_TRUE(Start());
-    CopySiteIntoConfig();
-    Config.WriteAll = true;
-    ASSERT_EQ(RunJob(JobWrite, Admin), 1);
-    EXPECT_TRUE(Requests(0x42).isEmpty());
-}
-
-// A refused object gives its error line and fails the job, while the rest is still written.
-TEST_F(LinkWrite, RefusedObjectsFailTheWrite)
-{
     CopySiteIntoConfig();
     Config.WriteAll = true;
     Faults.RefuseCodes = {0x41};
     ASSERT_TRUE(Start());
     EXPECT_NE(RunJob(JobWrite, Admin), 1);
-    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("    Шлейф №1(СА: 2): Error")));
+    EXPECT_TRUE(Log.Lines.contains(u"    Шлейф №1(СА: 2): Error"_s));
     EXPECT_EQ(Site.UserCount(), 4);
     EXPECT_EQ(Site.Device(1)->AsRelayDev()->Relay(2)->Mode, TRelay::ModeASPT);
-    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("Подключение устройств: OK")));
-    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("Отклонено запросов: 12")));
+    EXPECT_TRUE(Requests(0x42).isEmpty());
+    EXPECT_TRUE(Log.Lines.contains(u"Подключение устройств: OK"_s));
+    EXPECT_TRUE(Log.Lines.contains(u"Отклонено запросов: 12"_s));
 }
 
-// A module that cannot erase gets nothing but the final connect command.
-TEST_F(LinkWrite, AFailedEraseStopsTheWrite)
+// An erase the module refuses, or one that never ends and is given up after the erase time,
+// fails the write: nothing is sent after it.
+TEST(LinkWriteErase, AFailedEraseStopsTheWrite)
 {
-    CopySiteIntoConfig();
-    Config.WriteAll = true;
-    Faults.RefuseCodes = {0x81};
-    ASSERT_TRUE(Start());
-    EXPECT_NE(RunJob(JobWrite, Admin), 1);
-    EXPECT_TRUE(Requests(0x40).isEmpty());
-    EXPECT_TRUE(Requests(0x45).isEmpty());
-    EXPECT_EQ(Requests(0x80).size(), 1);
-    EXPECT_EQ(Requests(0x04).size(), 1); // the logout still goes
+    for (const bool endless : {false, true}) {
+        TLinkRig rig;
+        rig.Config.Assign(rig.Site);
+        rig.Config.WriteAll = true;
+        if (endless) {
+            rig.Faults.ErasingReplies = 3000; // seconds of polling: longer than the erase time
+            rig.Port.Timings.EraseMs = 30;
+        } else {
+            rig.Faults.RefuseCodes = {0x81};
+        }
+        ASSERT_TRUE(rig.Start());
+        EXPECT_NE(rig.RunJob(JobWrite, Admin), 1);
+        EXPECT_TRUE(Requests(rig, 0x40).isEmpty() && Requests(rig, 0x45).isEmpty()) << endless;
+        EXPECT_EQ(Requests(rig, 0x04).size(), 1) << endless; // the logout still goes
+    }
 }
 
 TEST_F(LinkWrite, AnotherModuleIsNotWrittenTo)
 {
     CopySiteIntoConfig();
-    Config.Device(1)->ID = QStringLiteral("0020FF78C535");
+    Config.Device(1)->ID = u"0020FF78C535"_s;
     ASSERT_TRUE(Start());
     EXPECT_EQ(RunJob(JobWrite, Admin), -1);
-    const QString text =
-        QStringLiteral("Связь с устройством прервана. Несоответствие идентификаторов");
+    const QString text = u"Связь с устройством прервана. Несоответствие идентификаторов"_s;
     EXPECT_EQ(Errors.Messages, QStringList{text});
     EXPECT_EQ(Log.Lines.last(), text);
-    EXPECT_TRUE(LinesStarting(QStringLiteral("Вход")).isEmpty());
+    EXPECT_TRUE(LinesStarting(u"Вход"_s).isEmpty());
 }
 
 TEST_F(LinkWrite, TheClockGoesOutAsSevenBytes)
@@ -237,7 +210,6 @@ TEST_F(LinkWrite, TheClockGoesOutAsSevenBytes)
     ASSERT_TRUE(Start());
     ASSERT_EQ(RunJob(JobClock, Admin), 1);
     ASSERT_EQ(Requests(0x50).size(), 1);
-    EXPECT_TRUE(Requests(0x50).first().endsWith(QStringLiteral(" 50 3A 3B 17 02 1F 0C 18")));
-    EXPECT_EQ(Core->Clock(), QStringLiteral("2024-12-31 23:59:58, day 2"));
-    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("Запись даты и времени...")));
+    EXPECT_TRUE(Requests(0x50).first().endsWith(u" 50 3A 3B 17 02 1F 0C 18"_s));
+    EXPECT_EQ(Core->Clock(), u"2024-12-31 23:59:58, day 2"_s);
 }
