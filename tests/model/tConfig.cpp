@@ -9,6 +9,8 @@
 #include <set>
 #include <tuple>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using T2 = std::pair<int, int>;
@@ -27,7 +29,7 @@ void AddPart(TConfig &c, int number) { ASSERT_TRUE(c.PutPart(number, c.CreatePar
 
 void AddUser(TConfig &c, int number, unsigned part1, unsigned part2)
 {
-    ASSERT_TRUE(c.AddUser(number, 0, part1, part2, QStringLiteral("1"), QStringLiteral("2")));
+    ASSERT_TRUE(c.AddUser(number, 0, part1, part2, u"1"_s, u"2"_s));
 }
 
 void Point(TRelay &r, std::uint8_t mode, std::uint8_t device, std::uint8_t shlf = 0)
@@ -81,27 +83,25 @@ TEST(Config, TablesFillToTheirLastNumbers)
 {
     TConfig c;
     EXPECT_EQ((T3{c.DeviceCount(), c.PartCount(), c.UserCount()}), (T3{1, 0, 1}));
-    EXPECT_EQ(c.Device(1)->Type + u' ' + c.Device(1)->ID, QStringLiteral("ЦМ 000000000001"));
+    EXPECT_EQ(c.Device(1)->Type + u' ' + c.Device(1)->ID, u"ЦМ 000000000001"_s);
     const TUser &admin = *c.User(111);
     EXPECT_EQ((std::tuple{admin.Type, admin.Part1, admin.Pswrd1}),
-              (std::tuple{TUser::TypeAdmin, 255u, QStringLiteral("8522")}));
+              (std::tuple{TUser::TypeAdmin, 255u, u"8522"_s}));
 
     // Keys are trimmed, a partition's is found at 110 + its number; identifiers are compared
     // widened to 12 digits but with their case.
     ASSERT_TRUE(c.PutPart(1, c.CreatePart(0, QString())));
-    ASSERT_TRUE(c.AddDevice(2, QStringLiteral("КП"), QStringLiteral("ABC"), 0, {}, {}, {}));
+    ASSERT_TRUE(c.AddDevice(2, u"КП"_s, u"ABC"_s, 0, {}, {}, {}));
     const QString partKey = c.Part(1)->KeyDB;
-    EXPECT_EQ((T3{c.FindByKeyDB(partKey), c.FindByKeyDB(QStringLiteral(" 1 ")),
-                  c.FindByKeyDB(QStringLiteral("  "))}),
+    EXPECT_EQ((T3{c.FindByKeyDB(partKey), c.FindByKeyDB(u" 1 "_s), c.FindByKeyDB(u"  "_s)}),
               (T3{111, 1, 0}));
-    EXPECT_EQ(
-        (T3{c.KeyOrIDUsed(QStringLiteral("1"), QStringLiteral("99")),
-            c.KeyOrIDUsed(QStringLiteral("99"), partKey), c.KeyOrIDUsed(QString(), QString())}),
-        (T3{1, 2, 0}));
-    EXPECT_EQ((T3{c.FindDeviceByID(QStringLiteral(" 000000000ABC ")),
-                  c.FindDeviceByID(QStringLiteral("abc")), c.FindDeviceByID(QString())}),
+    EXPECT_EQ((T3{c.KeyOrIDUsed(u"1"_s, u"99"_s), c.KeyOrIDUsed(u"99"_s, partKey),
+                  c.KeyOrIDUsed(QString(), QString())}),
+              (T3{1, 2, 0}));
+    EXPECT_EQ((T3{c.FindDeviceByID(u" 000000000ABC "_s), c.FindDeviceByID(u"abc"_s),
+                  c.FindDeviceByID(QString())}),
               (T3{2, 0, 0}));
-    EXPECT_EQ(c.CreateDevice(QStringLiteral("XYZ"), {}, 0, {}, {}, {}), nullptr);
+    EXPECT_EQ(c.CreateDevice(u"XYZ"_s, {}, 0, {}, {}, {}), nullptr);
 
     std::set<QString> keys{c.Device(1)->KeyDB, c.Device(2)->KeyDB, partKey};
     std::set<QString> ids{c.Device(1)->ID, c.Device(2)->ID};
@@ -129,7 +129,7 @@ TEST(Config, TablesFillToTheirLastNumbers)
     EXPECT_TRUE(list.isEmpty());
     c.DeleteUser(255);
     EXPECT_EQ(c.FillFreeUsers(list, 12), 0);
-    EXPECT_EQ(list, (QStringList{QStringLiteral(" 12"), QStringLiteral("255")}));
+    EXPECT_EQ(list, (QStringList{u" 12"_s, u"255"_s}));
 
     // Numbers out of range are ignored; moving onto an occupied slot is refused.
     EXPECT_FALSE(Add(c, 0, u"БР-2") || Add(c, 111, u"БР-2"));
@@ -151,7 +151,7 @@ TEST(Config, TablesFillToTheirLastNumbers)
     EXPECT_EQ(c.DeviceCount() + c.PartCount() + c.UserCount(), 0);
 }
 
-TEST_F(Site, UnbindingOnePartitionOfSeveral)
+TEST_F(Site, UnbindingPartitionsOneByOne)
 {
     Config.UnbindPartition(3);
     const TVEKT *panel = Panel(Config, 2);
@@ -186,21 +186,17 @@ TEST_F(Site, UnbindingOnePartitionOfSeveral)
     EXPECT_EQ(Config.PartCount(), 2);
     Config.DeletePart(3);
     EXPECT_EQ(Config.Part(3), nullptr);
-}
 
-TEST_F(Site, UnbindingTheLastPartitionDropsAnyPartition)
-{
-    Config.DeletePart(5);
-    Config.UnbindPartition(3);
+    // With the last partition gone, "any partition" names nothing either; the administrator
+    // keeps it.
+    Config.UnbindPartition(5);
     EXPECT_EQ(Panel(Config, 2)->Loop(2)->Part, 0);
-    EXPECT_EQ(Config.Device(1)->AsRelayDev()->Relay(3)->Mode, 0);
-    EXPECT_EQ(Config.User(7)->Part1, 0u);
+    EXPECT_EQ(cm->Relay(3)->Mode, 0);
+    EXPECT_EQ(users()[3], 0u);
     EXPECT_TRUE(Config.User(7)->Changed);
-    // The administrator keeps "any partition".
     EXPECT_EQ(Config.User(111)->Part1, 255u);
     EXPECT_FALSE(Config.User(111)->Changed);
     Config.UnbindPartition(99); // no such partition: nothing happens
-    Config.UnbindPartition(0);
 }
 
 TEST_F(Site, DeletingAPanelAsksAboutItsOwnPartitions)
@@ -225,7 +221,7 @@ TEST_F(Site, DeletingAPanelAsksAboutItsOwnPartitions)
     ASSERT_EQ(no.Texts, QStringList{QStringLiteral(
                             "Вместе с этим устройством бедет удален(ы) раздел(ы) № 10, 2. "
                             "Удалить устройство?")});
-    EXPECT_EQ(no.Captions.first(), QStringLiteral("Внимание"));
+    EXPECT_EQ(no.Captions.first(), u"Внимание"_s);
     ASSERT_NE(Config.Device(8), nullptr);
     EXPECT_EQ(panel->Loop(2)->Part, 10);
     EXPECT_FALSE(panel->Loop(2)->Changed);
@@ -372,7 +368,7 @@ TEST(Config, ApplyRecordPassesOverRecordsWithoutAPlace)
     c.ApplyRecord(Reply(0x10, {2, 105, 0, 0x12, 0x21, 1, 2, 3, 4, 5, 6}, true), &log);
     for (const auto &[code, data] : ignored)
         c.ApplyRecord(Reply(code, data), &log);
-    EXPECT_EQ(log.Lines, QStringList{QStringLiteral("  ВЕКТ-8 [2]: OK")});
-    EXPECT_EQ(c.Device(2)->ID, QStringLiteral("060504030201"));
+    EXPECT_EQ(log.Lines, QStringList{u"  ВЕКТ-8 [2]: OK"_s});
+    EXPECT_EQ(c.Device(2)->ID, u"060504030201"_s);
     EXPECT_EQ((T3{c.DeviceCount(), c.PartCount(), c.UserCount()}), (T3{2, 0, 1}));
 }
