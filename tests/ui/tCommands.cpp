@@ -3,78 +3,18 @@
 // what the module holds (put back, read back, or marked as out of step).
 
 #include "storage/uBackup.h"
-#include "storage/uDB.h"
-#include "support/uSampleConfigs.h"
 #include "uUiTestSupport.h"
 #include "ui/uAddShlf.h"
 #include "ui/uCheckView.h"
 #include "ui/uCreateDev.h"
-#include "ui/uTuningDev.h"
-#include "ui/uTuningIndic.h"
-#include "ui/uTuningPart.h"
-#include "ui/uTuningRelay.h"
-#include "ui/uTuningSMS.h"
-#include "ui/uTuningShlf.h"
 #include "ui/uTuningUser.h"
 
-#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 
 namespace {
 
-// The editor on the demo site: from a file, or from a simulated module.
-struct TSession : TEditorSession {
-    TLinkRig Module;
-
-    void OpenFile()
-    {
-        Window.FileName = Dir.filePath(QStringLiteral("site.cfg"));
-        ASSERT_TRUE(SaveSite(Module.Site, Window.FileName));
-        ASSERT_TRUE(Window.StartUp());
-    }
-    // Real-time mode; the catalogue knows the module's password.
-    void OpenModule()
-    {
-        const QString file = Dir.filePath(QStringLiteral("known.cfg"));
-        ASSERT_TRUE(SaveSite(Module.Site, file));
-        ASSERT_TRUE(SaveCatalog(Window.IniPath, {{QStringLiteral("known"), {}, file}}, Boxes));
-        ASSERT_TRUE(Module.Start());
-        Window.LinkSettings = Module.Port.Link;
-        ASSERT_TRUE(Window.StartUp());
-        ASSERT_TRUE(Window.RealTime);
-    }
-    QStringList Disagreements() const
-    {
-        return ConfigDifferences(Module.Site, *Window.Config, TCompare::Settings);
-    }
-    QTreeWidget *List(const char *name) const { return Child<QTreeWidget>(Window, name); }
-    void Select(const char *list, int number) const
-    {
-        QTreeWidget *l = List(list);
-        for (int i = 0; i < l->topLevelItemCount(); ++i)
-            if (l->topLevelItem(i)->text(0).trimmed().toInt() == number)
-                return l->setCurrentItem(l->topLevelItem(i));
-        ADD_FAILURE() << "no row " << number;
-    }
-    // The number of the selected row of the active list.
-    QString Selected() const
-    {
-        const char *names[] = {"lvDev", "lvPart", "lvUser"};
-        const QTreeWidgetItem *row =
-            List(names[Child<QTabWidget>(Window, "pcObj")->currentIndex()])->currentItem();
-        return row ? row->text(0).trimmed() : QString();
-    }
-    // The delay of one of the module's relays, its row being selected.
-    void EditRelayDelay(int relay, int delay)
-    {
-        ConfirmModal<TfmTuningRelay>(
-            Boxes, [delay](auto &dialog) { Child<QSpinBox>(dialog, "sedDelay")->setValue(delay); });
-        Window.EditRelay(relay);
-    }
-};
-
-struct Commands : testing::Test, TSession {};
+using Commands = TEditorTest;
 
 } // namespace
 
@@ -127,20 +67,18 @@ TEST_F(Commands, RenumberingAndUnbindingCarryTheReferences)
     OpenFile();
     Tab(1);
     Select("lvPart", 3);
-    ConfirmModal<TfmTuningPart>(
-        Boxes, [](auto &dialog) { Pick(Box(dialog, "cbNum"), QStringLiteral("9")); });
+    ConfirmNext(Boxes, "cbNum", "9");
     Window.UpdateCmd();
     ASSERT_EQ(Window.Config->Part(3), nullptr);
     ASSERT_NE(Window.Config->Part(9), nullptr);
     EXPECT_EQ(Window.Config->Device(3)->AsVEKT()->Loop(16)->Part, 9);
     EXPECT_EQ(Window.Config->User(3)->Part1, 9);
     EXPECT_EQ(Window.Config->Device(6)->AsIndicDev()->Indicator(2)->Device, 3); // a panel address
-    EXPECT_EQ(Child<QTreeWidget>(Window, "lvPartShlf")->topLevelItemCount(), 1);
+    EXPECT_EQ(List("lvPartShlf")->topLevelItemCount(), 1);
 
     Tab(2);
     Select("lvUser", 3);
-    ConfirmModal<TfmTuningUser>(
-        Boxes, [](auto &dialog) { Pick(Box(dialog, "cbNum"), QStringLiteral("4")); });
+    ConfirmNext(Boxes, "cbNum", "4");
     Window.UpdateCmd();
     EXPECT_TRUE(!Window.Config->User(3) && Window.Config->User(4));
 
@@ -148,8 +86,7 @@ TEST_F(Commands, RenumberingAndUnbindingCarryTheReferences)
     indicator = {.Mode = TIndicator::ModeShlf, .Device = 3, .Shlf = 1};
     Tab(0);
     Select("lvDev", 3);
-    ConfirmModal<TfmTuningShlf>(
-        Boxes, [](auto &dialog) { Pick(Box(dialog, "cbPart"), QStringLiteral("Нет")); });
+    ConfirmNext(Boxes, "cbPart", "Нет");
     Window.EditLoopOfPanel(0);
     EXPECT_EQ(indicator.Mode, 0);
 }
@@ -210,25 +147,22 @@ TEST_F(Commands, RealTimeSessionKeepsTheModuleInStep)
     // The administrator's new password: the jobs that follow log in with it.
     Tab(2);
     Select("lvUser", 111);
-    ConfirmModal<TfmTuningUser>(
-        Boxes, [](auto &dialog) { Edit(dialog, "edPwd1")->setText(QStringLiteral("2468")); });
+    ConfirmNext(Boxes, "edPwd1", "2468");
     Window.UpdateCmd();
     EXPECT_EQ(Module.Site.User(111)->Pswrd1, QStringLiteral("2468"));
 
     // A relay of the module, a partition's delay and an SMS record.
     Tab(0);
     Select("lvDev", 1);
-    EditRelayDelay(1, 80);
+    ConfirmNext(Boxes, "sedDelay", "80");
+    Window.EditRelay(1);
     EXPECT_EQ(Module.Site.Device(1)->AsRelayDev()->Relay(1)->Delay, 80);
     Tab(1);
     Select("lvPart", 2);
-    ConfirmModal<TfmTuningPart>(
-        Boxes, [](auto &dialog) { Child<QSpinBox>(dialog, "sedDelay")->setValue(70); });
+    ConfirmNext(Boxes, "sedDelay", "70");
     Window.UpdateCmd();
     EXPECT_EQ(Module.Site.Part(2)->Delay, 70);
-    ConfirmModal<TfmTuningSMS>(Boxes, [](auto &dialog) {
-        Edit(dialog, "edPhone")->setText(QStringLiteral("79990001122"));
-    });
+    ConfirmNext(Boxes, "edPhone", "79990001122");
     Window.EditSMS(2);
     EXPECT_EQ(Module.Site.Part(2)->SMS(3)->Phone, QStringLiteral("79990001122"));
 
@@ -252,8 +186,7 @@ TEST_F(Commands, RealTimeSessionKeepsTheModuleInStep)
     Window.Config->Part(3)->KeyDB = QStringLiteral("777003");
     Tab(0);
     Select("lvDev", 2);
-    ConfirmModal<TfmTuningDev>(
-        Boxes, [](auto &dialog) { Pick(Box(dialog, "cbAddr"), QStringLiteral("30")); });
+    ConfirmNext(Boxes, "cbAddr", "30");
     Window.UpdateCmd();
     EXPECT_EQ(Module.Site.Device(1)->AsRelayDev()->Relay(2)->Device, 30);
     ASSERT_NE(Window.Config->Device(30), nullptr);
@@ -299,84 +232,43 @@ TEST_F(Commands, RealTimeSessionKeepsTheModuleInStep)
 // the editor showing what it holds, with the same row selected, after one box.
 TEST(RealTimeRefusals, LeaveTheModuleAsItWasAndTheEditorInStep)
 {
-    struct TCase {
+    const struct {
         const char *What;
         std::uint8_t Code;
         int Tab;
         int Row;
-        std::function<void(TSession &)> Change;
-    };
-    const TCase cases[] = {
-        {"relay", 0x43, 0, 1, [](TSession &s) { s.EditRelayDelay(1, 80); }},
-        {"loop", 0x41, 0, 2,
-         [](TSession &s) {
-             ConfirmModal<TfmTuningShlf>(
-                 s.Boxes, [](auto &dialog) { Child<QSpinBox>(dialog, "sedDelay")->setValue(50); });
-             s.Window.EditLoopOfPanel(0);
+        const char *Box; // set in the dialog that opens, if one does
+        const char *Value;
+        std::function<void(TfmCfg &)> Command;
+    } cases[] = {
+        {"relay", 0x43, 0, 1, "sedDelay", "80", [](TfmCfg &w) { w.EditRelay(1); }},
+        {"loop", 0x41, 0, 2, "sedDelay", "50", [](TfmCfg &w) { w.EditLoopOfPanel(0); }},
+        {"indicator", 0x42, 0, 6, "cbPart", "2", [](TfmCfg &w) { w.EditIndicator(0); }},
+        {"keypad", 0x46, 0, 4, "cbPart", "2", &TfmCfg::UpdateCmd},
+        {"new device", 0x46, 0, 3, "edID", "0020FF78CA01",
+         [](TfmCfg &w) {
+             WhenModal<TfmCreateDev>([](TfmCreateDev &kinds) { kinds.accept(); });
+             w.AddCmd();
          }},
-        {"indicator", 0x42, 0, 6,
-         [](TSession &s) {
-             ConfirmModal<TfmTuningIndic>(
-                 s.Boxes, [](auto &dialog) { Pick(Box(dialog, "cbPart"), QStringLiteral("2")); });
-             s.Window.EditIndicator(0);
-         }},
-        {"keypad", 0x46, 0, 4,
-         [](TSession &s) {
-             ConfirmModal<TfmTuningDev>(
-                 s.Boxes, [](auto &dialog) { Pick(Box(dialog, "cbPart"), QStringLiteral("2")); });
-             s.Window.UpdateCmd();
-         }},
-        {"new device", 0x46, 0, 3,
-         [](TSession &s) {
-             WhenModal<TfmCreateDev>([&s](TfmCreateDev &kinds) {
-                 EXPECT_EQ(Box(kinds, "cbDev")->findText(QStringLiteral("ЦМ")), -1);
-                 ConfirmModal<TfmTuningDev>(s.Boxes, [](auto &dialog) {
-                     Edit(dialog, "edID")->setText(QStringLiteral("0020FF78CA01"));
-                 });
-                 kinds.accept();
-             });
-             s.Window.AddCmd();
-         }},
-        {"SMS", 0x4A, 1, 2,
-         [](TSession &s) {
-             ConfirmModal<TfmTuningSMS>(s.Boxes, [](auto &dialog) {
-                 Edit(dialog, "edPhone")->setText(QStringLiteral("79990001122"));
-             });
-             s.Window.EditSMS(2);
-         }},
-        {"user", 0x44, 2, 1,
-         [](TSession &s) {
-             ConfirmModal<TfmTuningUser>(s.Boxes, [](auto &dialog) {
-                 Edit(dialog, "edPwd1")->setText(QStringLiteral("9999"));
-             });
-             s.Window.UpdateCmd();
-         }},
-        {"new user", 0x44, 2, 2,
-         [](TSession &s) {
-             ConfirmModal<TfmTuningUser>(s.Boxes, [](auto &) {});
-             s.Window.AddCmd();
-         }},
-        {"deleted device", 0x30, 0, 5,
-         [](TSession &s) {
-             s.Boxes.Answers = {true};
-             s.Window.DeleteCmd();
-         }},
-        {"deleted user", 0x32, 2, 3,
-         [](TSession &s) {
-             s.Boxes.Answers = {true};
-             s.Window.DeleteCmd();
-         }},
+        {"SMS", 0x4A, 1, 2, "edPhone", "79990001122", [](TfmCfg &w) { w.EditSMS(2); }},
+        {"user", 0x44, 2, 1, "edPwd1", "9999", &TfmCfg::UpdateCmd},
+        {"new user", 0x44, 2, 2, "edPwd1", "9999", &TfmCfg::AddCmd},
+        {"deleted device", 0x30, 0, 5, nullptr, nullptr, &TfmCfg::DeleteCmd},
+        {"deleted user", 0x32, 2, 3, nullptr, nullptr, &TfmCfg::DeleteCmd},
     };
     const char *lists[] = {"lvDev", "lvPart", "lvUser"};
-    for (const TCase &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.What);
-        TSession s;
+        TEditorSession s;
         s.Module.Faults.RefuseOnce = {c.Code};
         s.OpenModule();
         const std::unique_ptr<TConfig> site = s.Module.Site.Clone();
         s.Tab(c.Tab);
         s.Select(lists[c.Tab], c.Row);
-        c.Change(s);
+        if (c.Box)
+            ConfirmNext(s.Boxes, c.Box, c.Value);
+        s.Boxes.Answers = {true};
+        c.Command(s.Window);
         ASSERT_FALSE(s.Boxes.Shown.isEmpty());
         EXPECT_TRUE(s.Boxes.Shown.last().startsWith(QStringLiteral("Ошибка записи\n")));
         EXPECT_EQ(ConfigDifferences(*site, s.Module.Site, TCompare::Settings), QStringList());
@@ -392,7 +284,8 @@ TEST_F(Commands, AnOutputThatCannotBePutBackIsShownAsTheModuleHoldsIt)
     Module.Faults.RefuseCodes = {0x43};
     OpenModule();
     Select("lvDev", 1);
-    EditRelayDelay(1, 80);
+    ConfirmNext(Boxes, "sedDelay", "80");
+    Window.EditRelay(1);
     EXPECT_EQ(Module.Site.Device(1)->AsRelayDev()->Relay(1)->Mode, 0);
     EXPECT_EQ(Disagreements(), QStringList());
     EXPECT_EQ(Boxes.Shown.last(),
@@ -410,9 +303,9 @@ TEST_F(Commands, ALinkLostMidChangeMarksTheEditorOutOfStep)
     Module.Core->FallSilentAfter(10); // link check, identification, login, the relay's delete
     Boxes.Shown.clear();
     Select("lvDev", 1);
-    EditRelayDelay(1, 80);
+    ConfirmNext(Boxes, "sedDelay", "80");
+    Window.EditRelay(1);
     EXPECT_TRUE(Window.OutOfStep);
-    EXPECT_TRUE(Window.windowTitle().endsWith(QStringLiteral("не совпадает с модулем")));
     ASSERT_EQ(Boxes.Shown.size(), 1);
     EXPECT_TRUE(
         Boxes.Shown[0].startsWith(QStringLiteral("Ошибка записи\nПотеря связи с устройством!\n")));
@@ -507,7 +400,7 @@ TEST_F(Commands, CheckSelectsAProblemsObjectAndTheWriteAsksAboutErrors)
 
 // The main commands from the keyboard alone: F5 reads; in the users' list Insert adds a user
 // (typed into its dialog, taken with Enter), Enter opens a row, Delete deletes it; Ctrl+S
-// saves. Every menu marks a letter of each item, no letter twice.
+// saves.
 TEST_F(Commands, TheKeyboardReachesTheMainCommands)
 {
     OpenModule();
@@ -559,15 +452,4 @@ TEST_F(Commands, TheKeyboardReachesTheMainCommands)
     Window.ChooseSaveFile = [saved] { return saved; };
     QTest::keyClick(focus(users), Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(QFile::exists(saved));
-
-    for (QMenu *menu : Window.findChildren<QMenu *>()) {
-        Q_EMIT menu->aboutToShow();
-        QSet<QString> letters;
-        for (const QAction *item : menu->actions())
-            if (!item->isSeparator()) {
-                const QString key = QKeySequence::mnemonic(item->text()).toString();
-                EXPECT_FALSE(key.isEmpty() || letters.contains(key)) << item->text().toStdString();
-                letters.insert(key);
-            }
-    }
 }
