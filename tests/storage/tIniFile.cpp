@@ -13,11 +13,13 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct IniFile : testing::Test {
     QTemporaryDir Dir;
-    QString Path = Dir.filePath(QStringLiteral("lorim-config.ini"));
+    QString Path = Dir.filePath(u"lorim-config.ini"_s);
     TMessageRecorder Messages;
 
     QString Read(const char *section, const char *key, const char *def = "") const
@@ -31,173 +33,151 @@ struct IniFile : testing::Test {
 
 TEST_F(IniFile, ValuesAreTakenAsTheyStand)
 {
-    WriteText(Path, QStringLiteral("; comment=1\n[Config]\nPath1=C:\\Data\\site.cfg\n"
-                                   "Name1= Офис, склад; \"главный\" \n  count = 3\nEq=a=b\n"
-                                   ";Note1=hidden\nName1=second\n"));
-    EXPECT_EQ(Read("config", "PATH1"), QStringLiteral("C:\\Data\\site.cfg"));
-    EXPECT_EQ(Read("Config", "Name1"), QStringLiteral(" Офис, склад; \"главный\" "));
-    EXPECT_EQ(TIniFile(Path).ReadInteger(QStringLiteral("Config"), QStringLiteral("Count"), 0), 3);
-    EXPECT_EQ(Read("Config", "Eq"), QStringLiteral("a=b"));
-    EXPECT_EQ(Read("Config", "Note1", "d"), QStringLiteral("d"));
-    EXPECT_EQ(Read("Link", "Count", "d"), QStringLiteral("d"));
+    WriteText(Path, u"; comment=1\n[Config]\nPath1=C:\\Data\\site.cfg\n"
+                    "Name1= Офис, склад; \"главный\" \n  count = 3\nEq=a=b\n"
+                    ";Note1=hidden\nName1=second\n"_s);
+    EXPECT_EQ(Read("config", "PATH1"), u"C:\\Data\\site.cfg"_s);
+    EXPECT_EQ(Read("Config", "Name1"), u" Офис, склад; \"главный\" "_s);
+    EXPECT_EQ(TIniFile(Path).ReadInteger(u"Config"_s, u"Count"_s, 0), 3);
+    EXPECT_EQ(Read("Config", "Eq"), u"a=b"_s);
+    EXPECT_EQ(Read("Config", "Note1", "d"), u"d"_s);
+    EXPECT_EQ(Read("Link", "Count", "d"), u"d"_s);
 }
 
 TEST_F(IniFile, ReplacingASectionKeepsTheRestInPlace)
 {
-    WriteText(Path,
-              QStringLiteral("; made by hand\r\n[First]\r\nA=1\r\n\r\n"
-                             "[link]\r\nType=1\r\nOld=x\r\n\r\n[Last]\r\n; keep me\r\nB=2\r\n"));
+    WriteText(Path, u"; made by hand\r\n[First]\r\nA=1\r\n\r\n"
+                    "[link]\r\nType=1\r\nOld=x\r\n\r\n[Last]\r\n; keep me\r\nB=2\r\n"_s);
     TIniFile ini(Path);
-    ini.ReplaceSection(QStringLiteral("Link"),
-                       {{QStringLiteral("Type"), QStringLiteral("0")},
-                        {QStringLiteral("IP"), QStringLiteral("10.0.0.5")}});
+    ini.ReplaceSection(u"Link"_s, {{u"Type"_s, u"0"_s}, {u"IP"_s, u"10.0.0.5"_s}});
     ASSERT_TRUE(ini.Save());
-    EXPECT_EQ(
-        ReadText(Path),
-        QStringLiteral("; made by hand\r\n[First]\r\nA=1\r\n\r\n"
-                       "[Link]\r\nType=0\r\nIP=10.0.0.5\r\n\r\n[Last]\r\n; keep me\r\nB=2\r\n"));
+    EXPECT_EQ(ReadText(Path),
+              u"; made by hand\r\n[First]\r\nA=1\r\n\r\n"
+              "[Link]\r\nType=0\r\nIP=10.0.0.5\r\n\r\n[Last]\r\n; keep me\r\nB=2\r\n"_s);
     // A new section goes to the end, after a blank line.
-    ini.ReplaceSection(QStringLiteral("Config"), {{QStringLiteral("Count"), QStringLiteral("0")}});
+    ini.ReplaceSection(u"Config"_s, {{u"Count"_s, u"0"_s}});
     ASSERT_TRUE(ini.Save());
-    EXPECT_TRUE(ReadText(Path).endsWith(QStringLiteral("B=2\r\n\r\n[Config]\r\nCount=0\r\n")));
-}
+    EXPECT_TRUE(ReadText(Path).endsWith(u"B=2\r\n\r\n[Config]\r\nCount=0\r\n"_s));
 
-TEST_F(IniFile, RepeatedSectionsCollapseIntoOne)
-{
-    WriteText(Path, QStringLiteral("[A]\nx=1\n[B]\ny=2\n[a]\nx=3\nz=4\n"));
-    EXPECT_EQ(Read("A", "x") + Read("A", "z"), QStringLiteral("14"));
-    TIniFile ini(Path);
-    ini.ReplaceSection(QStringLiteral("A"), {{QStringLiteral("k"), QStringLiteral("v")}});
-    ASSERT_TRUE(ini.Save());
-    EXPECT_EQ(ReadText(Path), QStringLiteral("[A]\nk=v\n[B]\ny=2\n"));
-}
+    // A section that is there twice is read as one, and replaced as one, in the first place.
+    WriteText(Path, u"[A]\nx=1\n[B]\ny=2\n[a]\nx=3\nz=4\n"_s);
+    EXPECT_EQ(Read("A", "x") + Read("A", "z"), u"14"_s);
+    TIniFile twice(Path);
+    twice.ReplaceSection(u"A"_s, {{u"k"_s, u"v"_s}});
+    ASSERT_TRUE(twice.Save());
+    EXPECT_EQ(ReadText(Path), u"[A]\nk=v\n[B]\ny=2\n"_s);
 
-TEST_F(IniFile, LineBreaksInValuesCannotInjectKeys)
-{
-    TIniFile ini(Path);
-    ini.ReplaceSection(QStringLiteral("Config"),
-                       {{QStringLiteral("Note1"), QStringLiteral("a\nPath9=evil\r\nb")}});
-    ASSERT_TRUE(ini.Save());
-    EXPECT_EQ(Read("Config", "Note1"), QStringLiteral("a Path9=evil  b"));
+    // Line breaks in a value cannot put keys of their own into the file.
+    twice.ReplaceSection(u"Config"_s, {{u"Note1"_s, u"a\nPath9=evil\r\nb"_s}});
+    ASSERT_TRUE(twice.Save());
+    EXPECT_EQ(Read("Config", "Note1"), u"a Path9=evil  b"_s);
     EXPECT_TRUE(Read("Config", "Path9").isEmpty());
 }
 
 // Every writer of the file reports a failure and leaves what is there alone.
 TEST_F(IniFile, WriteFailuresAreReported)
 {
-    WriteText(Dir.filePath(QStringLiteral("blocker")), QStringLiteral("x"));
-    const QString path = Dir.filePath(QStringLiteral("blocker/sub/lorim.ini"));
+    WriteText(Dir.filePath(u"blocker"_s), u"x"_s);
+    const QString path = Dir.filePath(u"blocker/sub/lorim.ini"_s);
     TIniFile ini(path);
-    ini.ReplaceSection(QStringLiteral("Link"), {{QStringLiteral("Type"), QStringLiteral("1")}});
+    ini.ReplaceSection(u"Link"_s, {{u"Type"_s, u"1"_s}});
     EXPECT_FALSE(ini.Save(Messages));
     EXPECT_FALSE(SaveCatalog(path, {}, Messages));
     EXPECT_FALSE(SaveLinkSettings(path, TOptnLink{}, Messages));
-    EXPECT_EQ(Messages.Messages, QStringList(3, QStringLiteral("Ошибка записи в ini-файл")));
-    EXPECT_EQ(ReadText(Dir.filePath(QStringLiteral("blocker"))), QStringLiteral("x"));
+    EXPECT_EQ(Messages.Messages, QStringList(3, u"Ошибка записи в ini-файл"_s));
+    EXPECT_EQ(ReadText(Dir.filePath(u"blocker"_s)), u"x"_s);
 }
 
 TEST_F(IniFile, CatalogueDropsEmptyPathsAndRenumbers)
 {
-    WriteText(Path, QStringLiteral("[Link]\nType=1\n\n[Config]\nCount=3\n"
-                                   "Path1=/a.cfg\nName1=A\nNote1=first\n"
-                                   "Path2=\nName2=B\nNote2=gone\n"
-                                   "Path3=  /c d.cfg  \nName3= C \nNote3=third\n"
-                                   "Path4=/beyond-count.cfg\n"));
+    WriteText(Path, u"[Link]\nType=1\n\n[Config]\nCount=3\n"
+                    "Path1=/a.cfg\nName1=A\nNote1=first\n"
+                    "Path2=\nName2=B\nNote2=gone\n"
+                    "Path3=  /c d.cfg  \nName3= C \nNote3=third\n"
+                    "Path4=/beyond-count.cfg\n"_s);
     const TCatalog entries = LoadCatalog(Path);
     // Paths are trimmed, names and descriptions are not.
-    EXPECT_EQ(
-        entries,
-        (TCatalog{{QStringLiteral("A"), QStringLiteral("first"), QStringLiteral("/a.cfg")},
-                  {QStringLiteral(" C "), QStringLiteral("third"), QStringLiteral("/c d.cfg")}}));
+    EXPECT_EQ(entries,
+              (TCatalog{{u"A"_s, u"first"_s, u"/a.cfg"_s}, {u" C "_s, u"third"_s, u"/c d.cfg"_s}}));
     ASSERT_TRUE(SaveCatalog(Path, entries, Messages));
-    EXPECT_EQ(ReadText(Path), QStringLiteral("[Link]\nType=1\n\n[Config]\nCount=2\n"
-                                             "Path1=/a.cfg\nName1=A\nNote1=first\n"
-                                             "Path2=/c d.cfg\nName2= C \nNote2=third\n"));
+    EXPECT_EQ(ReadText(Path), u"[Link]\nType=1\n\n[Config]\nCount=2\n"
+                              "Path1=/a.cfg\nName1=A\nNote1=first\n"
+                              "Path2=/c d.cfg\nName2= C \nNote2=third\n"_s);
 
     // Texts with the characters other INI dialects treat specially come back unchanged.
     const TCatalog odd{
-        {QStringLiteral("Объект №1, корпус \"Б\"; этаж 2"),
-         QStringLiteral("пожарная, охранная; \\ ок"),
-         QStringLiteral("C:\\Конфиг\\site, main;1.cfg")},
-        {QStringLiteral("=x="), QString(), QStringLiteral("sites/dir with spaces/b.cfg")},
+        {u"Объект №1, корпус \"Б\"; этаж 2"_s, u"пожарная, охранная; \\ ок"_s,
+         u"C:\\Конфиг\\site, main;1.cfg"_s},
+        {u"=x="_s, QString(), u"sites/dir with spaces/b.cfg"_s},
     };
     ASSERT_TRUE(SaveCatalog(Path, odd, Messages));
     EXPECT_EQ(LoadCatalog(Path), odd);
-    QStringList paths{QStringLiteral("kept")};
+    QStringList paths{u"kept"_s};
     ReadCatalogPaths(Path, paths);
-    EXPECT_EQ(paths, (QStringList{QStringLiteral("kept"), odd[0].Path, odd[1].Path}));
+    EXPECT_EQ(paths, (QStringList{u"kept"_s, odd[0].Path, odd[1].Path}));
     // A relative path names a file beside the INI file, wherever the program runs from.
-    EXPECT_EQ(CatalogFilePath(Path, odd[1].Path),
-              Dir.filePath(QStringLiteral("sites/dir with spaces/b.cfg")));
-    EXPECT_EQ(CatalogFilePath(Path, QStringLiteral("/abs/c.cfg")), QStringLiteral("/abs/c.cfg"));
-}
+    EXPECT_EQ(CatalogFilePath(Path, odd[1].Path), Dir.filePath(u"sites/dir with spaces/b.cfg"_s));
+    EXPECT_EQ(CatalogFilePath(Path, u"/abs/c.cfg"_s), u"/abs/c.cfg"_s);
 
-TEST_F(IniFile, CatalogueOfMissingOrOddSectionsIsEmpty)
-{
-    QStringList paths;
-    ReadCatalogPaths(Path, paths);
-    EXPECT_TRUE(paths.isEmpty());
-    for (const char *text : {"[Link]\nType=1\n", "[Config]\nCount=many\nPath1=/a.cfg\n",
+    // A missing or odd section is an empty catalogue.
+    for (const char *text : {"", "[Link]\nType=1\n", "[Config]\nCount=many\nPath1=/a.cfg\n",
                              "[Config]\nCount=-5\nPath1=/a.cfg\n", "[Config]\nPath1=   \n"}) {
         WriteText(Path, QString::fromUtf8(text));
+        paths.clear();
         ReadCatalogPaths(Path, paths);
         EXPECT_TRUE(paths.isEmpty() && LoadCatalog(Path).isEmpty()) << text;
     }
     // A huge count is read quickly; only the stored entries come back.
-    WriteText(Path, QStringLiteral("[Config]\nCount=2147483647\nPath7=/g.cfg\n"));
+    WriteText(Path, u"[Config]\nCount=2147483647\nPath7=/g.cfg\n"_s);
     ASSERT_EQ(LoadCatalog(Path).size(), 1);
-    EXPECT_EQ(LoadCatalog(Path)[0].Path, QStringLiteral("/g.cfg"));
+    EXPECT_EQ(LoadCatalog(Path)[0].Path, u"/g.cfg"_s);
 }
 
 // The INI file beside the executable, or in the user's folder; AppDir ends in one separator.
 TEST_F(IniFile, WhereFilesLive)
 {
-    const QString exe = Dir.filePath(QStringLiteral("lorim-config"));
-    EXPECT_EQ(IniPathFor(exe).Write, exe + QStringLiteral(".ini"));
-    const TIniPath elsewhere = IniPathFor(QStringLiteral("/nonexistent-folder/lorim-config"));
+    const QString exe = Dir.filePath(u"lorim-config"_s);
+    EXPECT_EQ(IniPathFor(exe).Write, exe + u".ini"_s);
+    const TIniPath elsewhere = IniPathFor(u"/nonexistent-folder/lorim-config"_s);
     EXPECT_EQ(elsewhere.Write,
               QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                  QStringLiteral("/lorim-config.ini"));
+                  u"/lorim-config.ini"_s);
     EXPECT_EQ(elsewhere.Read, elsewhere.Write);
     // An installed program keeps its settings in the user's folder, even run by root.
-    ASSERT_TRUE(QDir(Dir.path()).mkpath(QStringLiteral("usr/bin")) &&
-                QDir(Dir.path()).mkpath(QStringLiteral("usr/share/lorim")));
-    WriteText(Dir.filePath(QStringLiteral("usr/share/lorim/config.md_")), QString());
-    EXPECT_EQ(IniPathFor(Dir.filePath(QStringLiteral("usr/bin/lorim-config"))).Write,
-              elsewhere.Write);
+    ASSERT_TRUE(QDir(Dir.path()).mkpath(u"usr/bin"_s) &&
+                QDir(Dir.path()).mkpath(u"usr/share/lorim"_s));
+    WriteText(Dir.filePath(u"usr/share/lorim/config.md_"_s), QString());
+    EXPECT_EQ(IniPathFor(Dir.filePath(u"usr/bin/lorim-config"_s)).Write, elsewhere.Write);
     for (const char16_t *folder : {u"/opt/lorim", u"/opt/lorim/"}) {
         SetAppDir(QString::fromUtf16(folder));
-        EXPECT_EQ(AppDir, QStringLiteral("/opt/lorim") + QDir::separator());
+        EXPECT_EQ(AppDir, u"/opt/lorim"_s + QDir::separator());
     }
     InitAppDir();
     EXPECT_TRUE(AppDir.endsWith(QDir::separator()) && QDir(AppDir).exists());
 }
 
-// Without a file, and for values that are no numbers or out of range, the defaults.
-TEST_F(IniFile, LinkSettingsDefaults)
+// The link settings go into their section, the rest of the file kept. Without a file, and for
+// values that are no numbers or out of range, they are the defaults.
+TEST_F(IniFile, LinkSettingsRoundTripKeepingOtherSections)
 {
-    const TOptnLink defaults{0, QStringLiteral("COM1"), 57600, QString(), 10001};
+    const TOptnLink defaults{0, u"COM1"_s, 57600, QString(), 10001};
     EXPECT_EQ(LoadLinkSettings(Path), defaults);
     for (const char *text : {"[Link]\nType=UDP\nCOMSpeed=fast\nPort=70000\n",
                              "[Link]\nType=2\nCOMSpeed=-1\nPort=0\n"}) {
         WriteText(Path, QString::fromUtf8(text));
         EXPECT_EQ(LoadLinkSettings(Path), defaults) << text;
     }
-}
-
-TEST_F(IniFile, LinkSettingsRoundTripKeepingOtherSections)
-{
-    WriteText(Path, QStringLiteral("[Config]\nCount=1\nPath1=/data/офис.cfg\n"));
-    const TOptnLink link{1, QStringLiteral("/dev/ttyUSB0"), 9600, QStringLiteral("10.0.0.1"), 4001};
+    WriteText(Path, u"[Config]\nCount=1\nPath1=/data/офис.cfg\n"_s);
+    const TOptnLink link{1, u"/dev/ttyUSB0"_s, 9600, u"10.0.0.1"_s, 4001};
     ASSERT_TRUE(SaveLinkSettings(Path, link, Messages));
     EXPECT_EQ(LoadLinkSettings(Path), link);
     EXPECT_TRUE(Messages.Messages.isEmpty());
-    EXPECT_EQ(ReadText(Path), QStringLiteral("[Config]\nCount=1\nPath1=/data/офис.cfg\n\n"
-                                             "[Link]\nType=1\nCOMPort=/dev/ttyUSB0\nCOMSpeed=9600\n"
-                                             "IP=10.0.0.1\nPort=4001\n"));
+    EXPECT_EQ(ReadText(Path), u"[Config]\nCount=1\nPath1=/data/офис.cfg\n\n"
+                              "[Link]\nType=1\nCOMPort=/dev/ttyUSB0\nCOMSpeed=9600\n"
+                              "IP=10.0.0.1\nPort=4001\n"_s);
     // Blanks around a hand-edited address or port name are no part of it.
-    WriteText(Path, QStringLiteral("[Link]\nType=1\nIP = 10.0.0.1 \nCOMPort= /dev/ttyUSB0\t\n"
-                                   "COMSpeed=9600\nPort=4001\n"));
+    WriteText(Path, u"[Link]\nType=1\nIP = 10.0.0.1 \nCOMPort= /dev/ttyUSB0\t\n"
+                    "COMSpeed=9600\nPort=4001\n"_s);
     EXPECT_EQ(LoadLinkSettings(Path), link);
 }
 
@@ -205,17 +185,16 @@ TEST_F(IniFile, LinkSettingsRoundTripKeepingOtherSections)
 // to the user's copy, which then is the one read.
 TEST_F(IniFile, AReadOnlyFileBesideTheProgramIsStillRead)
 {
-    const QString beside = Dir.filePath(QStringLiteral("lorim-config.ini"));
-    const QString own = Dir.filePath(QStringLiteral("home/lorim-config.ini"));
-    WriteText(beside, QStringLiteral("[Link]\nType=1\nIP=10.0.0.9\n\n[Config]\nCount=1\n"
-                                     "Path1=sites/a.cfg\nName1=A\n"));
+    const QString beside = Dir.filePath(u"lorim-config.ini"_s);
+    const QString own = Dir.filePath(u"home/lorim-config.ini"_s);
+    WriteText(beside, u"[Link]\nType=1\nIP=10.0.0.9\n\n[Config]\nCount=1\n"
+                      "Path1=sites/a.cfg\nName1=A\n"_s);
     EXPECT_EQ(ChooseIniPath(beside, true, own).Write, beside);
     const TIniPath ini = ChooseIniPath(beside, false, own);
     EXPECT_EQ(ini.Read, beside);
     EXPECT_EQ(ini.Write, own);
-    EXPECT_EQ(LoadLinkSettings(ini).IP, QStringLiteral("10.0.0.9"));
-    EXPECT_EQ(CatalogFilePath(ini, QStringLiteral("sites/a.cfg")),
-              Dir.filePath(QStringLiteral("sites/a.cfg")));
+    EXPECT_EQ(LoadLinkSettings(ini).IP, u"10.0.0.9"_s);
+    EXPECT_EQ(CatalogFilePath(ini, u"sites/a.cfg"_s), Dir.filePath(u"sites/a.cfg"_s));
 
     TOptnLink link = LoadLinkSettings(ini);
     link.Port = 4001;
@@ -233,10 +212,10 @@ TEST_F(IniFile, AReadOnlyFileBesideTheProgramIsStillRead)
 // a child process, as an unprivileged user when the tests run as root.
 TEST_F(IniFile, NoWriteInPlace)
 {
-    const QString folder = Dir.filePath(QStringLiteral("locked"));
-    const QString path = folder + QStringLiteral("/lorim-config.ini");
+    const QString folder = Dir.filePath(u"locked"_s);
+    const QString path = folder + u"/lorim-config.ini"_s;
     ASSERT_TRUE(QDir().mkdir(folder));
-    WriteText(path, QStringLiteral("[Link]\nType=1\n"));
+    WriteText(path, u"[Link]\nType=1\n"_s);
     const auto passable = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
     ASSERT_TRUE(QFile::setPermissions(Dir.path(), passable | QFile::WriteOwner));
     ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
@@ -244,10 +223,10 @@ TEST_F(IniFile, NoWriteInPlace)
     ASSERT_TRUE(QFile::setPermissions(folder, passable));
     EXPECT_TRUE(AsUnprivilegedUser([&] {
         TIniFile ini(path);
-        ini.ReplaceSection(QStringLiteral("Link"), {{QStringLiteral("Type"), QStringLiteral("0")}});
+        ini.ReplaceSection(u"Link"_s, {{u"Type"_s, u"0"_s}});
         return !ini.Save();
     }));
-    EXPECT_EQ(ReadText(path), QStringLiteral("[Link]\nType=1\n"));
+    EXPECT_EQ(ReadText(path), u"[Link]\nType=1\n"_s);
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
@@ -255,9 +234,9 @@ TEST(UdpAddress, AddressAndOptionalPort)
 {
     QString address;
     int port = 10001;
-    ASSERT_TRUE(ParseUdpAddress(QStringLiteral("192.168.0.7"), address, port));
-    EXPECT_EQ(address + u':' + QString::number(port), QStringLiteral("192.168.0.7:10001"));
-    ASSERT_TRUE(ParseUdpAddress(QStringLiteral("127.0.0.2:4001"), address, port));
+    ASSERT_TRUE(ParseUdpAddress(u"192.168.0.7"_s, address, port));
+    EXPECT_EQ(address + u':' + QString::number(port), u"192.168.0.7:10001"_s);
+    ASSERT_TRUE(ParseUdpAddress(u"127.0.0.2:4001"_s, address, port));
     EXPECT_EQ(port, 4001);
     for (const char16_t *bad : {u"127.0.0.2:0", u"127.0.0.2:65536", u"h:x", u":5", u"a:1:2"})
         EXPECT_FALSE(ParseUdpAddress(QString::fromUtf16(bad), address, port));
