@@ -11,9 +11,11 @@
 
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString Admin = QStringLiteral("8522");
+const QString Admin = u"8522"_s;
 
 struct Link : testing::Test, TLinkRig {};
 
@@ -29,15 +31,15 @@ TEST_F(Link, ReadsTheDemoSiteOverUdp)
     EXPECT_TRUE(Errors.Messages.isEmpty());
     // The three streams step once per device, partition and user.
     EXPECT_EQ(progress.Position, Site.DeviceCount() + Site.PartCount() + Site.UserCount());
-    EXPECT_EQ(Log.Lines.first(), QStringLiteral("Проверка связи..."));
-    EXPECT_EQ(Log.Lines[1], QStringLiteral("out:   00 42 01"));
-    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("  ВЕКТ-16Р [3]: OK")));
-    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("    СМС №1: OK")));
-    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("Выход пользователя (Login: 111)...")));
+    EXPECT_EQ(Log.Lines.first(), u"Проверка связи..."_s);
+    EXPECT_EQ(Log.Lines[1], u"out:   00 42 01"_s);
+    EXPECT_TRUE(Log.Lines.contains(u"  ВЕКТ-16Р [3]: OK"_s));
+    EXPECT_TRUE(Log.Lines.contains(u"    СМС №1: OK"_s));
+    EXPECT_TRUE(Log.Lines.contains(u"Выход пользователя (Login: 111)..."_s));
 
     // Sequence numbers run 1, 2, 3 ... over the job's commands and acknowledgements.
     int expected = 1;
-    for (const QString &line : LinesStarting(QStringLiteral("out:   00 32 01 "))) {
+    for (const QString &line : LinesStarting(u"out:   00 32 01 "_s)) {
         const int seq = line.mid(16, 2).toInt(nullptr, 16);
         EXPECT_GE(seq, expected);
         expected = seq + 1;
@@ -85,7 +87,7 @@ TEST_F(Link, LoginRefusalsAndAcceptedStatuses)
         EXPECT_EQ(rig.RunJob(JobRead, Admin), 0) << status;
         EXPECT_EQ(rig.Errors.Messages, QStringList{QString::fromUtf16(text)});
         EXPECT_TRUE(rig.Log.Lines.contains(QString::fromUtf16(text)));
-        EXPECT_TRUE(rig.LinesStarting(QStringLiteral("Выход")).isEmpty()) << "no logout";
+        EXPECT_TRUE(rig.LinesStarting(u"Выход"_s).isEmpty()) << "no logout";
     }
     for (const int status : {1, 7}) {
         TLinkRig rig;
@@ -96,28 +98,27 @@ TEST_F(Link, LoginRefusalsAndAcceptedStatuses)
     // A wrong password is refused by the module itself.
     TLinkRig wrong;
     ASSERT_TRUE(wrong.Start());
-    EXPECT_EQ(wrong.RunJob(JobRead, QStringLiteral("08522")), 0);
+    EXPECT_EQ(wrong.RunJob(JobRead, u"08522"_s), 0);
 }
 
 TEST_F(Link, ConnectJobFindsThePasswordInTheCatalogue)
 {
     QTemporaryDir dir;
-    const QString ini = dir.filePath(QStringLiteral("lorim-config.ini"));
-    const QString other = dir.filePath(QStringLiteral("other.cfg"));
-    const QString site = dir.filePath(QStringLiteral("site.cfg"));
+    const QString ini = dir.filePath(u"lorim-config.ini"_s);
+    const QString other = dir.filePath(u"other.cfg"_s);
+    const QString site = dir.filePath(u"site.cfg"_s);
     InitAppDir();
-    const QString templ = AppDir + QStringLiteral("config.md_");
+    const QString templ = AppDir + u"config.md_"_s;
     TConfig otherConfig; // another module: identifier 000000000001
-    otherConfig.User(111)->Pswrd1 = QStringLiteral("1111");
+    otherConfig.User(111)->Pswrd1 = u"1111"_s;
     ASSERT_EQ(SaveConfigFile(otherConfig, other, templ, nullptr, nullptr), TSaveResult::Saved);
     ASSERT_EQ(SaveConfigFile(Site, site, templ, nullptr, nullptr), TSaveResult::Saved);
     TMessageRecorder messages;
-    ASSERT_TRUE(
-        SaveCatalog(ini,
-                    {{QStringLiteral("other"), {}, other},
-                     {QStringLiteral("site"), {}, site},
-                     {QStringLiteral("missing"), {}, dir.filePath(QStringLiteral("no.cfg"))}},
-                    messages));
+    ASSERT_TRUE(SaveCatalog(ini,
+                            {{u"other"_s, {}, other},
+                             {u"site"_s, {}, site},
+                             {u"missing"_s, {}, dir.filePath(u"no.cfg"_s)}},
+                            messages));
     TCatalogPasswordSearch search(ini);
     Port.PasswordSearch = &search;
     ASSERT_TRUE(Start());
@@ -127,11 +128,11 @@ TEST_F(Link, ConnectJobFindsThePasswordInTheCatalogue)
 
     // Without a file of this module the job ends before login.
     TLinkRig alone;
-    TCatalogPasswordSearch nothing(dir.filePath(QStringLiteral("empty.ini")));
+    TCatalogPasswordSearch nothing(dir.filePath(u"empty.ini"_s));
     alone.Port.PasswordSearch = &nothing;
     ASSERT_TRUE(alone.Start());
     EXPECT_EQ(alone.RunJob(JobConnect, QString()), 0);
-    EXPECT_TRUE(alone.LinesStarting(QStringLiteral("Вход")).isEmpty());
+    EXPECT_TRUE(alone.LinesStarting(u"Вход"_s).isEmpty());
 }
 
 TEST_F(Link, AReplyThatFailsItsCrcIsAskedForAgain)
@@ -139,11 +140,11 @@ TEST_F(Link, AReplyThatFailsItsCrcIsAskedForAgain)
     Faults.CorruptReplies = {1};
     ASSERT_TRUE(Start());
     ASSERT_EQ(RunJob(JobRead, Admin), 1);
-    const QStringList out = LinesStarting(QStringLiteral("out:"));
+    const QStringList out = LinesStarting(u"out:"_s);
     EXPECT_EQ(out[0], out[1]); // the same bytes again, with the same sequence number
-    EXPECT_TRUE(Log.Lines[2].startsWith(QStringLiteral("in:")));
-    EXPECT_TRUE(Log.Lines[3].startsWith(QStringLiteral("out:"))); // no "CRC:" line in between
-    EXPECT_TRUE(Log.Lines[5].startsWith(QStringLiteral("CRC: ")));
+    EXPECT_TRUE(Log.Lines[2].startsWith(u"in:"_s));
+    EXPECT_TRUE(Log.Lines[3].startsWith(u"out:"_s)); // no "CRC:" line in between
+    EXPECT_TRUE(Log.Lines[5].startsWith(u"CRC: "_s));
     EXPECT_EQ(ConfigDifferences(Site, Config, TCompare::NoKeys), QStringList());
 }
 
@@ -156,12 +157,12 @@ TEST_F(Link, ASilentModuleIsDeclaredLost)
                               QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
     Port.Timings.FirstByteMs = 5;
     EXPECT_EQ(RunJob(JobRead, Admin), -1);
-    const QStringList out = LinesStarting(QStringLiteral("out:"));
+    const QStringList out = LinesStarting(u"out:"_s);
     ASSERT_EQ(out.size(), 15);
     EXPECT_EQ(out.count(out.first()), 15);
-    EXPECT_EQ(LinesStarting(QStringLiteral("in:")).count(QStringLiteral("in:    ")), 15);
-    EXPECT_EQ(Log.Lines.last(), QStringLiteral("Потеря связи с устройством!"));
-    EXPECT_EQ(Errors.Messages, QStringList{QStringLiteral("Потеря связи с устройством!")});
+    EXPECT_EQ(LinesStarting(u"in:"_s).count(u"in:    "_s), 15);
+    EXPECT_EQ(Log.Lines.last(), u"Потеря связи с устройством!"_s);
+    EXPECT_EQ(Errors.Messages, QStringList{u"Потеря связи с устройством!"_s});
 
     int datagrams = 0;
     while (listener.hasPendingDatagrams()) {
@@ -179,8 +180,8 @@ TEST_F(Link, TheLinkLostBitCountsOnlyAfterIdentification)
     ASSERT_TRUE(Start());
     EXPECT_EQ(RunJob(JobRead, Admin), 0); // login gets no valid answer
     EXPECT_TRUE(Port.Initialised);
-    EXPECT_TRUE(Log.Lines.contains(QStringLiteral("Потеря связи с устройством!")));
-    EXPECT_FALSE(Log.Lines.contains(QStringLiteral("Чтение конфигурации...")));
+    EXPECT_TRUE(Log.Lines.contains(u"Потеря связи с устройством!"_s));
+    EXPECT_FALSE(Log.Lines.contains(u"Чтение конфигурации..."_s));
 }
 
 TEST(LinkSequence, NumbersWrapFrom255To1)
@@ -202,7 +203,7 @@ TEST_F(Link, AUdpPortInUseByAnotherJobIsNotShared)
         ASSERT_TRUE(other.Held());
         EXPECT_EQ(RunJob(JobRead, Admin), -1);
     }
-    const QString text = QStringLiteral("UDP-порт %1 занят другим заданием").arg(Endpoint.Port);
+    const QString text = u"UDP-порт %1 занят другим заданием"_s.arg(Endpoint.Port);
     EXPECT_EQ(Errors.Messages, QStringList{text});
     EXPECT_EQ(Log.Lines, QStringList{text});
     EXPECT_EQ(Core->Requests(), 0);
@@ -215,8 +216,7 @@ TEST(LinkPort, TheSocketDoesNotBroadcast)
 {
     QUdpSocket socket;
     ASSERT_TRUE(BindLinkSocket(socket, FreeUdpPort()));
-    EXPECT_EQ(socket.writeDatagram(QByteArray(46, '\0'),
-                                   QHostAddress(QStringLiteral("127.255.255.255")), 10001),
+    EXPECT_EQ(socket.writeDatagram(QByteArray(46, '\0'), QHostAddress(u"127.255.255.255"_s), 10001),
               -1);
 }
 
@@ -228,15 +228,15 @@ TEST(LinkPort, APortThatCannotBeOpenedIsReported)
     port.Config = &config;
     port.Errors = &errors;
     port.Link.Type = 0;
-    port.Link.COMPort = QStringLiteral("/dev/no-such-port");
+    port.Link.COMPort = u"/dev/no-such-port"_s;
     port.Execute();
     EXPECT_EQ(port.ResultCode, -1);
     EXPECT_TRUE(port.Done);
-    EXPECT_EQ(errors.Messages, QStringList{QStringLiteral("Не удалось открыть порт")});
+    EXPECT_EQ(errors.Messages, QStringList{u"Не удалось открыть порт"_s});
 
     // A port the user may not open: the message says how to mend it.
     QTemporaryDir dir;
-    const QString device = dir.filePath(QStringLiteral("ttyS9"));
+    const QString device = dir.filePath(u"ttyS9"_s);
     WriteText(device, QString());
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                           QFile::ReadOther | QFile::ExeOther);
@@ -245,7 +245,7 @@ TEST(LinkPort, APortThatCannotBeOpenedIsReported)
         port.Link.COMPort = device;
         port.Execute();
         return errors.Messages.size() == 1 &&
-               errors.Messages[0].startsWith(QStringLiteral("Не удалось открыть порт\n")) &&
-               errors.Messages[0].contains(QStringLiteral("группу dialout"));
+               errors.Messages[0].startsWith(u"Не удалось открыть порт\n"_s) &&
+               errors.Messages[0].contains(u"группу dialout"_s);
     }));
 }

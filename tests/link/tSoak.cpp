@@ -13,9 +13,11 @@
 #include <thread>
 #include <tuple>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString Admin = QStringLiteral("8522");
+const QString Admin = u"8522"_s;
 
 // Quick to give up on a lost reply: loopback answers within a millisecond, and a late answer
 // only costs a retry.
@@ -48,9 +50,9 @@ TEST(LossyLink, EveryKindReadAndWrittenExactly)
     TConfig site; // a fresh container's module and administrator
     FillEveryKind(site);
     site.User(111)->Pswrd1 = Admin;
-    site.Part(127)->Delay = 120;                        // only the low byte of a delay travels
-    site.Device(12)->AsIndicDev()->Sound = 0;           // not what a new device starts with
-    site.Part(2)->SMS(2)->Phone = QStringLiteral("12"); // a number travels as its digits
+    site.Part(127)->Delay = 120;              // only the low byte of a delay travels
+    site.Device(12)->AsIndicDev()->Sound = 0; // not what a new device starts with
+    site.Part(2)->SMS(2)->Phone = u"12"_s;    // a number travels as its digits
     source.Site.Assign(site);
     source.Faults = LossyLine();
     source.Port.Timings = LossyTimings();
@@ -58,7 +60,7 @@ TEST(LossyLink, EveryKindReadAndWrittenExactly)
     ASSERT_EQ(source.RunJob(JobRead, Admin), 1);
     EXPECT_EQ(ConfigDifferences(site, source.Config, TCompare::Settings), QStringList());
     // The log shows the lost and the corrupted replies being asked for again.
-    EXPECT_GT(source.Log.Lines.count(QStringLiteral("in:    ")), 10);
+    EXPECT_GT(source.Log.Lines.count(u"in:    "_s), 10);
 
     TLinkRig target;
     target.Site.Assign(TConfig()); // the same module, holding nothing but its administrator
@@ -99,7 +101,7 @@ TEST(HostileLine, TrafficAroundTheRepliesChangesNothing)
                                   static_cast<quint16>(rig.Endpoint.Port),
                                   QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
     ASSERT_TRUE(otherPort.bind(QHostAddress(rig.Endpoint.Address), 0));
-    ASSERT_TRUE(otherAddress.bind(QHostAddress(QStringLiteral("127.0.0.3")),
+    ASSERT_TRUE(otherAddress.bind(QHostAddress(u"127.0.0.3"_s),
                                   static_cast<quint16>(rig.Endpoint.Port),
                                   QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
     std::atomic<bool> stop{false};
@@ -181,7 +183,7 @@ TEST(HostileLine, EndlessMoreDataIsGivenUp)
     stop = true;
     line.join();
     EXPECT_NE(result, 1);
-    EXPECT_TRUE(rig.Log.Lines.contains(QStringLiteral("Потеря связи с устройством!")));
+    EXPECT_TRUE(rig.Log.Lines.contains(u"Потеря связи с устройством!"_s));
     EXPECT_LT(rig.Log.Lines.size(), 5000);
 }
 
@@ -215,12 +217,12 @@ TEST(LossyLink, ALinkLostInADeleteStopsTheWrite)
     int deletes = 0;
     int sends = 0;
     int logouts = 0;
-    for (const QString &line : rig.LinesStarting(QStringLiteral("out:   00 32 01 "))) {
-        deletes += line.contains(QStringLiteral(" 04 00 35 "));
-        sends += line.contains(QStringLiteral(" 04 00 43 "));
-        logouts += line.endsWith(QStringLiteral(" 04 00 04 6F"));
+    for (const QString &line : rig.LinesStarting(u"out:   00 32 01 "_s)) {
+        deletes += line.contains(u" 04 00 35 "_s);
+        sends += line.contains(u" 04 00 43 "_s);
+        logouts += line.endsWith(u" 04 00 04 6F"_s);
     }
     EXPECT_EQ((std::tuple{deletes, sends, logouts}), (std::tuple{15, 0, 1}));
-    EXPECT_EQ(rig.Errors.Messages, QStringList{QStringLiteral("Потеря связи с устройством!")});
+    EXPECT_EQ(rig.Errors.Messages, QStringList{u"Потеря связи с устройством!"_s});
     EXPECT_EQ(rig.Port.Effect, TModuleEffect::Unknown);
 }

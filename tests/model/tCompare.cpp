@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using TChange = std::function<void(TConfig &)>;
@@ -45,18 +47,18 @@ std::vector<std::pair<const char *, TChange>> Unkept()
     return {
         {"keys",
          [](TConfig &c) {
-             c.Device(2)->KeyDB = u"K2"_qs;
-             c.Part(2)->KeyDB = u"K3"_qs;
+             c.Device(2)->KeyDB = u"K2"_s;
+             c.Part(2)->KeyDB = u"K3"_s;
          }},
         {"versions, state and marks",
          [](TConfig &c) {
-             c.Device(2)->vSoft = u"9.9"_qs;
-             c.Device(2)->vDev = u"9.9"_qs;
+             c.Device(2)->vSoft = u"9.9"_s;
+             c.Device(2)->vDev = u"9.9"_s;
              c.Device(2)->State = 1;
              c.Device(2)->Changed = true;
              c.User(1)->Changed = true;
          }},
-        {"identifier spelled otherwise", [](TConfig &c) { c.Device(12)->ID = u"c"_qs; }},
+        {"identifier spelled otherwise", [](TConfig &c) { c.Device(12)->ID = u"c"_s; }},
         {"delays within the same ten seconds",
          [](TConfig &c) {
              c.Part(2)->Delay = 29;
@@ -82,61 +84,61 @@ TEST(Compare, EachDifferenceIsOneLineWithBothValues)
 {
     const TCase cases[] = {
         {"device added",
-         [](TConfig &c) { c.AddDevice(13, u"ВЕКТ-8Р"_qs, {}, 0, {}, {}, {}); },
-         {u"Устройство [13] ВЕКТ-8Р: нет → есть"_qs}},
+         [](TConfig &c) { c.AddDevice(13, u"ВЕКТ-8Р"_s, {}, 0, {}, {}, {}); },
+         {u"Устройство [13] ВЕКТ-8Р: нет → есть"_s}},
         {"device of another model",
          [](TConfig &c) {
              c.DeleteDevice(4, true);
-             c.AddDevice(4, u"ВЕКТ-16Р"_qs, {}, 0, {}, {}, {});
+             c.AddDevice(4, u"ВЕКТ-16Р"_s, {}, 0, {}, {}, {});
          },
-         {u"Устройство [4]: модель ВЕКТ-8Р → ВЕКТ-16Р"_qs}},
+         {u"Устройство [4]: модель ВЕКТ-8Р → ВЕКТ-16Р"_s}},
         {"loop rebound",
          [](TConfig &c) { Loop(c, 6, 1).Part = 3; },
-         {u"Устройство [6] ВЕКТ-24Р, шлейф 1: раздел 2 → 3"_qs}},
+         {u"Устройство [6] ВЕКТ-24Р, шлейф 1: раздел 2 → 3"_s}},
         // An unbound loop is not sent, so every field of it counts as cleared.
         {"loop unbound",
          [](TConfig &c) { Loop(c, 6, 3).Part = 0; },
-         {u"Устройство [6] ВЕКТ-24Р, шлейф 3: раздел 1 → Нет"_qs,
-          u"Устройство [6] ВЕКТ-24Р, шлейф 3: тип ОХРАННЫЙ С ЗАДЕРЖКОЙ → ИСКЛЮЧЁН"_qs,
-          u"Устройство [6] ВЕКТ-24Р, шлейф 3: флаги контрольный сброс, двойное срабатывание → нет"_qs,
-          u"Устройство [6] ВЕКТ-24Р, шлейф 3: задержка 40 с → —"_qs}},
+         {u"Устройство [6] ВЕКТ-24Р, шлейф 3: раздел 1 → Нет"_s,
+          u"Устройство [6] ВЕКТ-24Р, шлейф 3: тип ОХРАННЫЙ С ЗАДЕРЖКОЙ → ИСКЛЮЧЁН"_s,
+          u"Устройство [6] ВЕКТ-24Р, шлейф 3: флаги контрольный сброс, двойное срабатывание → нет"_s,
+          u"Устройство [6] ВЕКТ-24Р, шлейф 3: задержка 40 с → —"_s}},
         {"relay mode",
          [](TConfig &c) { CMRelay(c, 3).Mode = 9; },
-         {u"Устройство [1] ЦМ, реле 3: режим ПЦН1 → ПЦН2"_qs}},
+         {u"Устройство [1] ЦМ, реле 3: режим ПЦН1 → ПЦН2"_s}},
         {"relay from a loop to a partition",
          [](TConfig &c) {
              CMRelay(c, 1).Mode = 1;
              CMRelay(c, 1).Device = 2;
          },
-         {u"Устройство [1] ЦМ, реле 1: режим АСПТ → Раздел - сирена"_qs,
-          u"Устройство [1] ЦМ, реле 1: раздел — → 2"_qs,
-          u"Устройство [1] ЦМ, реле 1: шлейф 6/2 → —"_qs,
-          u"Устройство [1] ЦМ, реле 1: сработка по двум шлейфам да → —"_qs}},
+         {u"Устройство [1] ЦМ, реле 1: режим АСПТ → Раздел - сирена"_s,
+          u"Устройство [1] ЦМ, реле 1: раздел — → 2"_s,
+          u"Устройство [1] ЦМ, реле 1: шлейф 6/2 → —"_s,
+          u"Устройство [1] ЦМ, реле 1: сработка по двум шлейфам да → —"_s}},
         {"indicator's loop",
          [](TConfig &c) { Unit(c, 9).Indicator(8)->Shlf = 23; },
-         {u"Устройство [9] ВМС-8, индикатор 8: шлейф 6/24 → 6/23"_qs}},
+         {u"Устройство [9] ВМС-8, индикатор 8: шлейф 6/24 → 6/23"_s}},
         {"keypad sound",
          [](TConfig &c) { c.Device(7)->AsKP()->SetSound(true, true); },
-         {u"Устройство [7] КП: звук при взятии/снятии нет → да"_qs}},
+         {u"Устройство [7] КП: звук при взятии/снятии нет → да"_s}},
         {"partition delay",
          [](TConfig &c) { c.Part(3)->Delay = 50; },
-         {u"Раздел №3: задержка на выход 30 с → 50 с"_qs}},
+         {u"Раздел №3: задержка на выход 30 с → 50 с"_s}},
         {"SMS number",
-         [](TConfig &c) { SMS(c, 1, 2).Phone = u"84957654321"_qs; },
-         {u"Раздел №1, СМС 2: номер 84951234567 → 84957654321"_qs}},
-        {"user removed", [](TConfig &c) { c.DeleteUser(3); }, {u"Пользователь №3: есть → нет"_qs}},
+         [](TConfig &c) { SMS(c, 1, 2).Phone = u"84957654321"_s; },
+         {u"Раздел №1, СМС 2: номер 84951234567 → 84957654321"_s}},
+        {"user removed", [](TConfig &c) { c.DeleteUser(3); }, {u"Пользователь №3: есть → нет"_s}},
         {"main partition: any",
          [](TConfig &c) { c.User(1)->Part1 = 255; },
-         {u"Пользователь №1: основной раздел 1 → Любой"_qs,
-          u"Пользователь №1: дополнительный раздел 2 → Нет"_qs}},
+         {u"Пользователь №1: основной раздел 1 → Любой"_s,
+          u"Пользователь №1: дополнительный раздел 2 → Нет"_s}},
         {"devices, then partitions, then users",
          [](TConfig &c) {
              c.DeleteUser(2);
              c.PutPart(4, c.CreatePart(0, {}));
              c.Device(110)->AsKP()->Part = 1;
          },
-         {u"Устройство [110] КП: раздел 3 → 1"_qs, u"Раздел №4: нет → есть"_qs,
-          u"Пользователь №2: есть → нет"_qs}},
+         {u"Устройство [110] КП: раздел 3 → 1"_s, u"Раздел №4: нет → есть"_s,
+          u"Пользователь №2: есть → нет"_s}},
     };
     for (const TCase &c : cases) {
         EXPECT_EQ(AfterChange(c.Change), c.Lines) << c.Name;
@@ -159,10 +161,10 @@ TEST(Compare, AgreesWithTheModuleItWasWrittenTo)
     for (const auto &[name, change] : Unkept())
         change(rig.Config);
     rig.Site.ClearAll();
-    rig.Site.AddDevice(1, u"ЦМ"_qs, rig.Config.Device(1)->ID, 0, {}, {}, {});
-    rig.Site.AddUser(TUser::AdminNumber, TUser::TypeAdmin, 255, 0, u"8522"_qs, u"9603"_qs);
+    rig.Site.AddDevice(1, u"ЦМ"_s, rig.Config.Device(1)->ID, 0, {}, {}, {});
+    rig.Site.AddUser(TUser::AdminNumber, TUser::TypeAdmin, 255, 0, u"8522"_s, u"9603"_s);
     rig.Config.WriteAll = true;
     ASSERT_TRUE(rig.Start());
-    ASSERT_EQ(rig.RunJob(JobWrite, u"8522"_qs), 1);
+    ASSERT_EQ(rig.RunJob(JobWrite, u"8522"_s), 1);
     EXPECT_EQ(CompareConfigs(rig.Config, rig.Site), QStringList());
 }

@@ -11,6 +11,8 @@
 
 #include <tuple>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using T3 = std::tuple<int, int, int>;
@@ -73,8 +75,7 @@ TEST(Records, Device)
         const std::uint8_t kind = KindCode(d->Type);
         d->ReadRecord(Reply(0x10, Join(Join({5, kind, 0x5A, 0x12, 0x1A}, id), extras)));
         EXPECT_EQ((std::tuple{d->State, d->vSoft, d->vDev, d->ID}),
-                  (std::tuple{0x5A, QStringLiteral("1.2"), QStringLiteral("1.10"),
-                              QStringLiteral("0A2BFF78C534")}));
+                  (std::tuple{0x5A, u"1.2"_s, u"1.10"_s, u"0A2BFF78C534"_s}));
         T3 got{0, 0, 0};
         if (const TKP *kp = d->AsKP())
             got = {kp->Part, 0, kp->Sound};
@@ -84,7 +85,7 @@ TEST(Records, Device)
         EXPECT_EQ(Written(*d), Join(Join({kind}, id), sent)) << d->Type.toStdString();
     }
     // A short identifier is widened with leading zeros.
-    const auto vekt = NewDevice(QStringLiteral("ВЕКТ-24Р"), QStringLiteral("ABC"), {}, {}, {}, 0);
+    const auto vekt = NewDevice(u"ВЕКТ-24Р"_s, u"ABC"_s, {}, {}, {}, 0);
     EXPECT_EQ(Written(*vekt), (TVec{0x67, 0xBC, 0x0A, 0, 0, 0, 0}));
 }
 
@@ -93,7 +94,7 @@ TEST(Records, Device)
 // panel are ignored.
 TEST(Records, Loop)
 {
-    const auto d = NewDevice(QStringLiteral("ВЕКТ-8"), {}, {}, {}, {}, 0);
+    const auto d = NewDevice(u"ВЕКТ-8"_s, {}, {}, {}, {}, 0);
     TVEKT &panel = *d->AsVEKT();
     Check<T4>(0x13, {2, 3},
               {{{0x04, 0xA3, 0x06}, {4, 3, 5, 60}, {0x04, 0xA3, 0x06}},
@@ -120,7 +121,7 @@ TEST(Records, Loop)
 TEST(Records, Relay)
 {
     using T5 = std::tuple<int, int, int, int, int>;
-    const auto d = NewDevice(QStringLiteral("БР-2"), {}, {}, {}, {}, 0);
+    const auto d = NewDevice(u"БР-2"_s, {}, {}, {}, {}, 0);
     TRelayDev &dev = *d->AsRelayDev();
     // (mode, two loops, delay, partition or panel, loop), one row for each of the ten modes
     Check<T5>(0x15, {3, 2},
@@ -154,7 +155,7 @@ TEST(Records, Relay)
 // Partition: the delay in tens of seconds, kept to one byte.
 TEST(Records, IndicatorAndPartition)
 {
-    const auto d = NewDevice(QStringLiteral("ИБ-40"), {}, {}, {}, {}, 0);
+    const auto d = NewDevice(u"ИБ-40"_s, {}, {}, {}, {}, 0);
     TIndicator &ind = *d->AsIndicDev()->Indicator(40);
     Check<T3>(0x14, {6, 40},
               {{{0xC2, 0x03}, {2, 24, 3}, {0xC2, 0x03}}, {{0x01, 0x05}, {1, 0, 5}, {0x01, 0x05}}},
@@ -179,14 +180,14 @@ TEST(Records, Sms)
     TPart p(0, QString());
     Check<TSms>(0x18, {3, 2},
                 {{{0x87, 0x94, 0x60, 0x6E, 0x12, 0x00, 0x40, 0x0D},
-                  {QStringLiteral("79161234567"), 1, 1, 3},
+                  {u"79161234567"_s, 1, 1, 3},
                   {0x87, 0x94, 0x60, 0x6E, 0x12, 0x00, 0x40, 0x0D}},
                  {{0xFF, 0xFF, 0xC0, 0x6F, 0xF2, 0x86, 0xE3, 0xFD},
-                  {QStringLiteral("9999999999999999"), 1, 1, 7},
+                  {u"9999999999999999"_s, 1, 1, 7},
                   {0xFF, 0xFF, 0xC0, 0x6F, 0xF2, 0x86, 0x63, 0x1D}},
                  {{0, 0, 0, 0, 0, 0, 0, 0x09}, {QString(), 0, 1, 2}, {0, 0, 0, 0, 0, 0, 0, 0x09}}},
                 [&p](const TFrame &f) {
-                    *p.SMS(2) = TSMS{.Type = 6, .Phone = QStringLiteral("5"), .Plus = 1};
+                    *p.SMS(2) = TSMS{.Type = 6, .Phone = u"5"_s, .Plus = 1};
                     p.ReadSMS(f);
                     const TSMS &s = *p.SMS(2);
                     return std::pair{TSms{s.Phone, s.Plus, s.Code, s.Type}, Written(s)};
@@ -194,7 +195,7 @@ TEST(Records, Sms)
     p.ReadSMS(Reply(0x18, {3, 4, 0x01}));
     p.ReadSMS(Reply(0x18, {3, 0, 0x01}));
     EXPECT_TRUE(p.SMS(1)->Phone.isEmpty() && p.SMS(3)->Phone.isEmpty());
-    EXPECT_EQ(Written(TSMS{.Phone = QStringLiteral("12a")}), TVec(8, 0));
+    EXPECT_EQ(Written(TSMS{.Phone = u"12a"_s}), TVec(8, 0));
 }
 
 // Passwords: the value in bits 0..27 and the digit count in the high nibble, so leading zeros
@@ -213,13 +214,13 @@ TEST(Records, User)
         EXPECT_EQ(EncodePassword(QString::fromUtf16(text)), bytes);
         EXPECT_EQ(DecodePassword(bytes), QString::fromUtf16(text));
     }
-    EXPECT_EQ(EncodePassword(QStringLiteral("12a")), (std::array<std::uint8_t, 4>{0, 0, 0, 0x30}));
-    EXPECT_EQ(DecodePassword({0x4A, 0x21, 0x00, 0x20}), QStringLiteral("85"));
+    EXPECT_EQ(EncodePassword(u"12a"_s), (std::array<std::uint8_t, 4>{0, 0, 0, 0x30}));
+    EXPECT_EQ(DecodePassword({0x4A, 0x21, 0x00, 0x20}), u"85"_s);
 
     const TVec head{0x01, 0x0C, 0, 0, 0x40, 0x83, 0x25, 0, 0x40};
     using TUserFields = std::tuple<QString, QString, unsigned, unsigned, unsigned>;
     const auto fields = [](unsigned part1, unsigned part2) {
-        return TUserFields{QStringLiteral("0012"), QStringLiteral("9603"), 1, part1, part2};
+        return TUserFields{u"0012"_s, u"9603"_s, 1, part1, part2};
     };
     Check<TUserFields>(
         0x12, {12},

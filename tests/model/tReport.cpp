@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr TReportFormat Formats[] = {TReportFormat::Html, TReportFormat::Csv, TReportFormat::Json};
@@ -43,19 +45,19 @@ TEST(Report, JsonOfTheDemoSiteMatchesTheConfiguration)
 {
     TConfig c;
     FillDemoSite(c);
-    const QJsonObject site = JsonReport(c, false, QStringLiteral("Демо"));
-    EXPECT_EQ(site[u"schema"].toString(), QStringLiteral("lorim-site"));
+    const QJsonObject site = JsonReport(c, false, u"Демо"_s);
+    EXPECT_EQ(site[u"schema"].toString(), u"lorim-site"_s);
     EXPECT_EQ(site[u"version"].toInt(), 1);
-    EXPECT_EQ(site[u"title"].toString(), QStringLiteral("Демо"));
+    EXPECT_EQ(site[u"title"].toString(), u"Демо"_s);
     EXPECT_FALSE(JsonReport(c, false).contains(u"title"));
     EXPECT_EQ(site[u"devices"].toArray().size(), 6);
     EXPECT_EQ(site[u"partitions"].toArray().size(), 3);
     EXPECT_EQ(site[u"users"].toArray().size(), 4);
 
     const QJsonObject office = Find(site[u"devices"], "address", 2);
-    EXPECT_EQ(office[u"model"].toString(), QStringLiteral("ВЕКТ-8"));
-    EXPECT_EQ(office[u"id"].toString(), QStringLiteral("0020FF78C601"));
-    EXPECT_EQ(office[u"softwareVersion"].toString(), QStringLiteral("1.10"));
+    EXPECT_EQ(office[u"model"].toString(), u"ВЕКТ-8"_s);
+    EXPECT_EQ(office[u"id"].toString(), u"0020FF78C601"_s);
+    EXPECT_EQ(office[u"softwareVersion"].toString(), u"1.10"_s);
     EXPECT_EQ(office[u"loops"].toArray().size(), 5); // the three unbound loops are left out
     const QJsonObject loop = Find(office[u"loops"], "number", 1);
     EXPECT_EQ(loop[u"part"].toInt(), 1);
@@ -63,8 +65,7 @@ TEST(Report, JsonOfTheDemoSiteMatchesTheConfiguration)
     EXPECT_FALSE(Find(office[u"loops"], "number", 2).contains(u"delay")); // a type without one
 
     const QJsonObject module = Find(site[u"devices"], "address", 1);
-    EXPECT_EQ(Find(module[u"relays"], "number", 1)[u"modeName"].toString(),
-              QStringLiteral("Раздел - сирена"));
+    EXPECT_EQ(Find(module[u"relays"], "number", 1)[u"modeName"].toString(), u"Раздел - сирена"_s);
     const QJsonObject aspt = Find(module[u"relays"], "number", 2);
     EXPECT_EQ(aspt[u"panel"].toInt(), 2);
     EXPECT_EQ(aspt[u"loop"].toInt(), 3);
@@ -75,12 +76,10 @@ TEST(Report, JsonOfTheDemoSiteMatchesTheConfiguration)
     EXPECT_EQ(Find(site[u"devices"], "address", 4)[u"part"].toInt(), 1);
 
     const QJsonObject part1 = Find(site[u"partitions"], "number", 1);
-    EXPECT_EQ(Find(part1[u"sms"], "number", 1)[u"phone"].toString(),
-              QStringLiteral("+79001234567"));
+    EXPECT_EQ(Find(part1[u"sms"], "number", 1)[u"phone"].toString(), u"+79001234567"_s);
     EXPECT_EQ(Find(part1[u"sms"], "number", 2)[u"phone"].toString(),
-              QStringLiteral("84951234567")); // without "+"
-    EXPECT_EQ(Find(site[u"partitions"], "number", 3)[u"loops"].toArray(),
-              QJsonArray{QStringLiteral("3/16")});
+              u"84951234567"_s); // without "+"
+    EXPECT_EQ(Find(site[u"partitions"], "number", 3)[u"loops"].toArray(), QJsonArray{u"3/16"_s});
 
     const QJsonObject user = Find(site[u"users"], "number", 1);
     EXPECT_EQ(user[u"part1"].toInt(), 1);
@@ -91,8 +90,8 @@ TEST(Report, PasswordsAreMaskedUnlessAsked)
 {
     TConfig c;
     FillDemoSite(c);
-    c.User(1)->Pswrd1 = QStringLiteral("2468");
-    c.User(1)->Pswrd2 = QStringLiteral("13579");
+    c.User(1)->Pswrd1 = u"2468"_s;
+    c.User(1)->Pswrd2 = u"13579"_s;
     for (const TReportFormat format : Formats) {
         const QByteArray masked = SiteReport(c, format, false);
         const QByteArray shown = SiteReport(c, format, true);
@@ -103,15 +102,15 @@ TEST(Report, PasswordsAreMaskedUnlessAsked)
     }
     const QJsonObject passwords =
         Find(JsonReport(c, true)[u"users"], "number", 1)[u"passwords"].toObject();
-    EXPECT_EQ(passwords[u"main"].toString(), QStringLiteral("2468"));
-    EXPECT_EQ(passwords[u"silent"].toString(), QStringLiteral("13579"));
+    EXPECT_EQ(passwords[u"main"].toString(), u"2468"_s);
+    EXPECT_EQ(passwords[u"silent"].toString(), u"13579"_s);
 }
 
 // Partition 2's key holds quotes and a semicolon; device 3's gets markup, an ampersand and a
 // semicolon, the title markup too. The lists of loops hold commas.
 struct ReportOfEveryKind : testing::Test {
     TConfig Config;
-    const QString DeviceKey = QStringLiteral("<ВЕКТ>; A&B");
+    const QString DeviceKey = u"<ВЕКТ>; A&B"_s;
     void SetUp() override
     {
         FillEveryKind(Config);
@@ -121,21 +120,20 @@ struct ReportOfEveryKind : testing::Test {
 
 TEST_F(ReportOfEveryKind, HtmlNamesEveryModelAndEscapesTexts)
 {
-    const QString html = QString::fromUtf8(
-        SiteReport(Config, TReportFormat::Html, false, QStringLiteral("<Склад>")));
+    const QString html =
+        QString::fromUtf8(SiteReport(Config, TReportFormat::Html, false, u"<Склад>"_s));
     const auto cell = [&html](const QString &text) {
-        return html.contains(QStringLiteral("<td>") + text + QStringLiteral("</td>"));
+        return html.contains(u"<td>"_s + text + u"</td>"_s);
     };
     for (const TKind &kind : Kinds)
         EXPECT_TRUE(cell(QString::fromUtf16(kind.Name))) << int{kind.Code};
-    EXPECT_TRUE(cell(QStringLiteral("O'Brien &quot;Б&quot; -- ; склад")));
-    EXPECT_TRUE(cell(QStringLiteral("&lt;ВЕКТ&gt;; A&amp;B")));
-    EXPECT_TRUE(html.contains(QStringLiteral("<h1>Конфигурация объекта «&lt;Склад&gt;»</h1>")));
-    EXPECT_FALSE(html.contains(QStringLiteral("<ВЕКТ>")) ||
-                 html.contains(QStringLiteral("<Склад>")));
+    EXPECT_TRUE(cell(u"O'Brien &quot;Б&quot; -- ; склад"_s));
+    EXPECT_TRUE(cell(u"&lt;ВЕКТ&gt;; A&amp;B"_s));
+    EXPECT_TRUE(html.contains(u"<h1>Конфигурация объекта «&lt;Склад&gt;»</h1>"_s));
+    EXPECT_FALSE(html.contains(u"<ВЕКТ>"_s) || html.contains(u"<Склад>"_s));
     // Outputs come under the devices that have some in use.
-    EXPECT_TRUE(html.contains(QStringLiteral("<h3>[6] ВЕКТ-24Р</h3>")));
-    EXPECT_FALSE(html.contains(QStringLiteral("<h3>[3] ")));
+    EXPECT_TRUE(html.contains(u"<h3>[6] ВЕКТ-24Р</h3>"_s));
+    EXPECT_FALSE(html.contains(u"<h3>[3] "_s));
 }
 
 // Fields that hold a comma, a semicolon or a quote are quoted, quotes doubled; records end in
@@ -147,13 +145,12 @@ TEST_F(ReportOfEveryKind, CsvQuotesWhatWouldSplitAField)
          {u",\"O'Brien \"\"Б\"\" -- ; склад\",", u",\"<ВЕКТ>; A&B\",", u",\"5/16, 6/1, 6/4, 6/7\""})
         EXPECT_TRUE(csv.contains(QString::fromUtf16(field)))
             << QString::fromUtf16(field).toStdString();
-    EXPECT_EQ(csv.count(u'\n'), csv.count(QStringLiteral("\r\n")));
+    EXPECT_EQ(csv.count(u'\n'), csv.count(u"\r\n"_s));
     QStringList sections;
-    for (const QString &line : csv.split(QStringLiteral("\r\n")))
+    for (const QString &line : csv.split(u"\r\n"_s))
         if (line.startsWith(u"# "))
             sections << line.mid(2);
-    EXPECT_EQ(sections.join(u' '),
-              QStringLiteral("devices loops relays indicators partitions sms users"));
+    EXPECT_EQ(sections.join(u' '), u"devices loops relays indicators partitions sms users"_s);
     for (const TKind &kind : Kinds)
         EXPECT_TRUE(csv.contains(u',' + QString::fromUtf16(kind.Name) + u',')) << int{kind.Code};
 }
