@@ -39,102 +39,66 @@ protected:
     TScriptedBoxes Boxes;
 };
 
-TEST_F(DeviceDialogs, NewDeviceNeedsAWholeIdentifierNoOtherDeviceHolds)
+// A new device needs a whole identifier no other device holds, and is stored unasked; an edited
+// one keeps its own identifier, and a typed address another device holds is refused. In real
+// time the module's identifier, by which every write names it, cannot be edited.
+TEST_F(DeviceDialogs, IdentifierAndAddressAreChecked)
 {
     const auto relay = NewDevice(QStringLiteral("БР-2"), {}, {}, {}, {}, 0);
-    const auto dialog = Open<TfmTuningDev>(4, *relay);
-    QLineEdit *id = Edit(*dialog, "edID");
-    PressOk(*dialog);
+    const auto fresh = Open<TfmTuningDev>(4, *relay);
+    QLineEdit *id = Edit(*fresh, "edID");
     QTest::keyClicks(id, QStringLiteral("1234567890g1")); // the letter is dropped
-    PressOk(*dialog);
+    PressOk(*fresh);
     id->setText(PanelID.toLower());
-    PressOk(*dialog);
-    EXPECT_TRUE(dialog->isVisible());
+    PressOk(*fresh);
+    id->setText(QStringLiteral("0020ff78c534"));
+    PressOk(*fresh);
+    EXPECT_TRUE(fresh->IsAccepted());
+    EXPECT_EQ(relay->ID, QStringLiteral("0020FF78C534"));
+
+    const auto panel = Open<TfmTuningDev>(2, *Config.Device(2));
+    Box(*panel, "cbAddr")->setCurrentText(QStringLiteral("1"));
+    PressOk(*panel);
+    Box(*panel, "cbAddr")->setCurrentText(QStringLiteral("5"));
+    ConfirmOk(Boxes, *panel);
+    EXPECT_TRUE(panel->IsAccepted());
+    EXPECT_EQ(panel->Address(), 5);
     EXPECT_EQ(
         Boxes.Shown,
-        QStringList(
-            {QStringLiteral("Введите идентификатор!"), QStringLiteral("Введите идентификатор!"),
-             QStringLiteral("Идентификатор присвоен другому устройству. Введите другой.")}));
-
-    id->setText(QStringLiteral("0020ff78c534"));
-    PressOk(*dialog);
-    EXPECT_TRUE(dialog->IsAccepted());
-    EXPECT_TRUE(Boxes.Asked.isEmpty());
-    EXPECT_EQ(relay->ID, QStringLiteral("0020FF78C534"));
-    EXPECT_EQ(dialog->Address(), 4);
-}
-
-// The device's own identifier is no conflict and a typed occupied address is refused; a change
-// is asked about and stored only on Yes.
-TEST_F(DeviceDialogs, EditRefusesATypedOccupiedAddressAndStoresOnlyOnYes)
-{
-    TDevice &panel = *Config.Device(2);
-    const auto unchanged = Open<TfmTuningDev>(2, panel);
-    Edit(*unchanged, "edID")->setText(PanelID);
-    PressOk(*unchanged);
-    EXPECT_FALSE(unchanged->isVisible() || unchanged->IsAccepted());
-
-    const auto occupied = Open<TfmTuningDev>(2, panel);
-    Edit(*occupied, "edID")->setText(QStringLiteral("000000000077"));
-    Box(*occupied, "cbAddr")->setCurrentText(QStringLiteral("1"));
-    PressOk(*occupied);
-    EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral("Выберите номер из списка")});
-    EXPECT_TRUE(Boxes.Asked.isEmpty());
-    EXPECT_TRUE(occupied->isVisible());
-
-    Boxes.Answers = {false, true};
-    for (const bool confirmed : {false, true}) {
-        const auto dialog = Open<TfmTuningDev>(2, panel);
-        Edit(*dialog, "edID")->setText(QStringLiteral("000000000077"));
-        Box(*dialog, "cbAddr")->setCurrentText(QStringLiteral("5"));
-        PressOk(*dialog);
-        EXPECT_EQ(dialog->IsAccepted(), confirmed);
-        EXPECT_EQ(panel.ID, confirmed ? QStringLiteral("000000000077") : PanelID);
-        EXPECT_EQ(dialog->Address(), confirmed ? 5 : 2);
-    }
-    EXPECT_EQ(Boxes.Asked.size(), 2);
-    // Every real-time write names the module by its identifier: there it cannot be edited.
+        QStringList({QStringLiteral("Введите идентификатор!"),
+                     QStringLiteral("Идентификатор присвоен другому устройству. Введите другой."),
+                     QStringLiteral("Выберите номер из списка")}));
+    EXPECT_EQ(Boxes.Asked.size(), 1);
     EXPECT_TRUE(Edit(*Open<TfmTuningDev>(1, *Config.Device(1), true), "edID")->isReadOnly());
 }
 
-TEST_F(DeviceDialogs, IB8ModesWithoutAPartitionDropIt)
+// An indication unit in a mode without a partition drops it; in one that shows a partition it
+// needs one. A keypad is bound to one partition or to none, so "Любой" is never offered; one
+// bound to any partition (from a file or the module) stays so unless another is picked.
+TEST_F(DeviceDialogs, PartitionBoxFollowsTheMode)
 {
     TIndicDev &unit = *Put(4, QStringLiteral("ИБ-8")).AsIndicDev();
     unit.Mode = 2;
     unit.Part = 3;
-    const auto dialog = Open<TfmTuningIB>(4, unit);
-    QComboBox *part = Box(*dialog, "cbPart");
-    Child<QRadioButton>(*dialog, "rb1")->click();
-    EXPECT_EQ(part->currentText(), QStringLiteral("Нет"));
-    EXPECT_FALSE(part->isEnabled());
-    Child<QRadioButton>(*dialog, "rb3")->click();
-    EXPECT_TRUE(part->isEnabled());
-    PressOk(*dialog);
+    const auto ib = Open<TfmTuningIB>(4, unit);
+    Child<QRadioButton>(*ib, "rb1")->click();
+    EXPECT_EQ(Box(*ib, "cbPart")->currentText(), QStringLiteral("Нет"));
+    EXPECT_FALSE(Box(*ib, "cbPart")->isEnabled());
+    Child<QRadioButton>(*ib, "rb3")->click();
+    PressOk(*ib);
     EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral(
                                "В данном режиме работы необходимо выбрать привязку к разделу")});
-    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(ib->isVisible());
 
-    unit.Mode = 0;
-    unit.Part = 0;
-    EXPECT_FALSE(Box(*Open<TfmTuningIB>(4, unit), "cbPart")->isEnabled());
-}
-
-// A keypad is bound to one partition or to none, so "Любой" is never offered; a keypad bound
-// to any partition (from a file or the module) stays so unless another is picked.
-TEST_F(DeviceDialogs, KeypadBoundToAnyPartitionStaysSoUnlessAnotherIsPicked)
-{
-    TKP &keypad = *Put(4, QStringLiteral("КП")).AsKP();
+    TKP &keypad = *Put(5, QStringLiteral("КП")).AsKP();
     keypad.Part = 255;
-    const auto untouched = Open<TfmTuningKP>(4, keypad);
+    const auto untouched = Open<TfmTuningKP>(5, keypad);
     EXPECT_EQ(Items(Box(*untouched, "cbPart")), QStringLiteral("3|Нет"));
-    EXPECT_EQ(Box(*untouched, "cbPart")->currentIndex(), -1);
     PressOk(*untouched);
     EXPECT_TRUE(Boxes.Asked.isEmpty());
-
-    Boxes.Answers = {true};
-    const auto dialog = Open<TfmTuningKP>(4, keypad);
+    const auto dialog = Open<TfmTuningKP>(5, keypad);
     Child<QCheckBox>(*dialog, "chb1")->click();
-    PressOk(*dialog);
+    ConfirmOk(Boxes, *dialog);
     EXPECT_TRUE(dialog->IsAccepted());
     EXPECT_EQ((std::tuple{keypad.SoundKeys(), keypad.Part}), (std::tuple{false, 255}));
 }
@@ -153,7 +117,6 @@ TEST_F(DeviceDialogs, KeyDBIsRefusedWhenEmptyOrHeldElsewhere)
         QStringList({QStringLiteral("Этот ключ БД присвоен другому устройству. Введите другой."),
                      QStringLiteral("Введите ключ БД!")}));
     EXPECT_TRUE(dialog.isVisible());
-
     key->setText(QStringLiteral(" 7 "));
     PressOk(dialog);
     EXPECT_TRUE(dialog.IsAccepted());
