@@ -3,7 +3,6 @@
 
 #include "model/uCompare.h"
 #include "model/uConfig.h"
-#include "support/uLinkRig.h"
 #include "support/uSampleConfigs.h"
 #include "support/uTestSupport.h"
 
@@ -40,43 +39,6 @@ TRelay &CMRelay(TConfig &c, int n) { return *c.Device(1)->AsRelayDev()->Relay(n)
 TShleif &Loop(TConfig &c, int address, int n) { return *c.Device(address)->AsVEKT()->Loop(n); }
 TIndicDev &Unit(TConfig &c, int address) { return *c.Device(address)->AsIndicDev(); }
 TSMS &SMS(TConfig &c, int p, int k) { return *c.Part(p)->SMS(k); }
-
-// Changes to the every-kind configuration that the module does not keep.
-std::vector<std::pair<const char *, TChange>> Unkept()
-{
-    return {
-        {"keys",
-         [](TConfig &c) {
-             c.Device(2)->KeyDB = u"K2"_s;
-             c.Part(2)->KeyDB = u"K3"_s;
-         }},
-        {"versions, state and marks",
-         [](TConfig &c) {
-             c.Device(2)->vSoft = u"9.9"_s;
-             c.Device(2)->vDev = u"9.9"_s;
-             c.Device(2)->State = 1;
-             c.Device(2)->Changed = true;
-             c.User(1)->Changed = true;
-         }},
-        {"identifier spelled otherwise", [](TConfig &c) { c.Device(12)->ID = u"c"_s; }},
-        {"delays within the same ten seconds",
-         [](TConfig &c) {
-             c.Part(2)->Delay = 29;
-             Loop(c, 6, 10).Delay = 159;
-         }},
-        {"delay of a loop without one", [](TConfig &c) { Loop(c, 6, 2).Delay = 50; }},
-        {"leftovers of an unbound loop",
-         [](TConfig &c) {
-             Loop(c, 3, 1).Type = 3;
-             Loop(c, 3, 1).Flags = TShleif::Tamper;
-         }},
-        {"indicators of a unit not set up individually",
-         [](TConfig &c) { Unit(c, 10).Indicator(1)->Mode = TIndicator::ModePart; }},
-        {"sound of ИБ-8", [](TConfig &c) { Unit(c, 11).Sound = 0; }},
-        {"additional partition while the main one is any",
-         [](TConfig &c) { c.User(2)->Part2 = 5; }},
-    };
-}
 
 } // namespace
 
@@ -148,23 +110,6 @@ TEST(Compare, EachDifferenceIsOneLineWithBothValues)
 
 TEST(Compare, WhatTheModuleDoesNotKeepGivesNothing)
 {
-    for (const auto &[name, change] : Unkept())
+    for (const auto &[name, change] : UnkeptChanges())
         EXPECT_EQ(AfterChange(change), QStringList()) << name;
-}
-
-// Written whole to a module, with all that it does not keep, a configuration agrees with what
-// the module then holds.
-TEST(Compare, AgreesWithTheModuleItWasWrittenTo)
-{
-    TLinkRig rig;
-    FillEveryKind(rig.Config);
-    for (const auto &[name, change] : Unkept())
-        change(rig.Config);
-    rig.Site.ClearAll();
-    rig.Site.AddDevice(1, u"ЦМ"_s, rig.Config.Device(1)->ID, 0, {}, {}, {});
-    rig.Site.AddUser(TUser::AdminNumber, TUser::TypeAdmin, 255, 0, u"8522"_s, u"9603"_s);
-    rig.Config.WriteAll = true;
-    ASSERT_TRUE(rig.Start());
-    ASSERT_EQ(rig.RunJob(JobWrite, u"8522"_s), 1);
-    EXPECT_EQ(CompareConfigs(rig.Config, rig.Site), QStringList());
 }

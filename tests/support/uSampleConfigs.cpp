@@ -4,6 +4,8 @@
 
 #include <QMap>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString Digits(int n, int width) { return QString::number(n).rightJustified(width, u'0'); }
@@ -143,6 +145,49 @@ void FillMaximal(TConfig &c)
         if (u != 111)
             c.AddUser(u, static_cast<unsigned>(u % 3), static_cast<unsigned>(u % 127 + 1),
                       static_cast<unsigned>((u + 5) % 127 + 1), Digits(u, 4), Digits(u + 1000, 5));
+}
+
+namespace {
+
+TShleif &Loop(TConfig &c, int address, int n) { return *c.Device(address)->AsVEKT()->Loop(n); }
+TIndicDev &Unit(TConfig &c, int address) { return *c.Device(address)->AsIndicDev(); }
+
+} // namespace
+
+std::vector<std::pair<const char *, std::function<void(TConfig &)>>> UnkeptChanges()
+{
+    return {
+        {"keys",
+         [](TConfig &c) {
+             c.Device(2)->KeyDB = u"K2"_s;
+             c.Part(2)->KeyDB = u"K3"_s;
+         }},
+        {"versions, state and marks",
+         [](TConfig &c) {
+             c.Device(2)->vSoft = u"9.9"_s;
+             c.Device(2)->vDev = u"9.9"_s;
+             c.Device(2)->State = 1;
+             c.Device(2)->Changed = true;
+             c.User(1)->Changed = true;
+         }},
+        {"identifier spelled otherwise", [](TConfig &c) { c.Device(12)->ID = u"c"_s; }},
+        {"delays within the same ten seconds",
+         [](TConfig &c) {
+             c.Part(2)->Delay = 29;
+             Loop(c, 6, 10).Delay = 159;
+         }},
+        {"delay of a loop without one", [](TConfig &c) { Loop(c, 6, 2).Delay = 50; }},
+        {"leftovers of an unbound loop",
+         [](TConfig &c) {
+             Loop(c, 3, 1).Type = 3;
+             Loop(c, 3, 1).Flags = TShleif::Tamper;
+         }},
+        {"indicators of a unit not set up individually",
+         [](TConfig &c) { Unit(c, 10).Indicator(1)->Mode = TIndicator::ModePart; }},
+        {"sound of ИБ-8", [](TConfig &c) { Unit(c, 11).Sound = 0; }},
+        {"additional partition while the main one is any",
+         [](TConfig &c) { c.User(2)->Part2 = 5; }},
+    };
 }
 
 namespace {

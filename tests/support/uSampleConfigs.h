@@ -2,6 +2,10 @@
 
 #include <QStringList>
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 class TConfig;
 
 // A configuration that uses every device model, every relay, loop and indicator mode, every
@@ -11,6 +15,10 @@ void FillEveryKind(TConfig &config);
 // The largest configuration: the module and 109 "ВЕКТ-24Р" panels with every loop bound,
 // 127 partitions with three SMS records each, 255 users.
 void FillMaximal(TConfig &config);
+
+// Changes to the every-kind configuration that the module does not keep, each with its name: a
+// configuration with them agrees with the module it was written to.
+std::vector<std::pair<const char *, std::function<void(TConfig &)>>> UnkeptChanges();
 
 // What two configurations are compared in: every field; all but the database keys (kept only
 // in files, never exchanged with the module); or the settings alone, without the keys and the
