@@ -1,12 +1,10 @@
 // The catalogue's entry dialog, and reading and writing the network through the catalogue.
 
 #include "storage/uBackup.h"
-#include "storage/uFileOps.h"
-#include "support/uSampleConfigs.h"
 #include "uUiTestSupport.h"
+#include "ui/uBackups.h"
 #include "ui/uCompareView.h"
 #include "ui/uHistoryView.h"
-#include "ui/uBackups.h"
 #include "ui/uTuningAccess.h"
 #include "ui/uUpdateCfg.h"
 #include "ui/uViewCfg.h"
@@ -30,17 +28,14 @@ struct Catalogue : testing::Test {
         PressOk(dialog);
         return dialog.IsAccepted();
     }
-    static TConfig *Load(const QString &path, TConfig &config)
-    {
-        TDBConfig db(&config, nullptr);
-        return db.Connect(path) && db.LoadConfig() ? &config : nullptr;
-    }
 };
 
 } // namespace
 
 // "new" becomes new.cfg: the module with its relays and user 111 with the password given; an
-// existing file is replaced only when the user says so, and is asked about once.
+// existing file is replaced only when the user says so, and asked about once, not again when it
+// was chosen in the save dialog. Without the template beside the program the dialog does not
+// open from the catalogue, and its OK refuses.
 TEST_F(Catalogue, CreatingAFile)
 {
     TfmUpdateCfg create(TfmUpdateCfg::Create, {}, Ini, Boxes);
@@ -48,8 +43,7 @@ TEST_F(Catalogue, CreatingAFile)
     const QString made = Dir.filePath(QStringLiteral("new.cfg"));
     EXPECT_EQ(create.Entry().Path, made);
     TConfig config;
-    ASSERT_TRUE(Load(made, config));
-    EXPECT_EQ(config.DeviceCount(), 1);
+    ASSERT_TRUE(LoadSite(made, config));
     EXPECT_EQ(config.Device(1)->AsRelayDev()->Count(), 3);
     EXPECT_EQ(config.User(111)->Pswrd1, QStringLiteral("4711"));
 
@@ -58,12 +52,9 @@ TEST_F(Catalogue, CreatingAFile)
     TfmUpdateCfg again(TfmUpdateCfg::Create, {}, Ini, Boxes);
     Boxes.Answers = {false};
     EXPECT_FALSE(Enter(again, made));
-    EXPECT_EQ(Boxes.Asked.size(), 1);
     TConfig kept;
-    ASSERT_TRUE(Load(made, kept));
+    ASSERT_TRUE(LoadSite(made, kept));
     EXPECT_EQ(kept.DeviceCount(), 6);
-
-    // Chosen with "...", the file was confirmed in the save dialog: it is not asked about again.
     TfmUpdateCfg chosen(TfmUpdateCfg::Create, {}, Ini, Boxes);
     chosen.ChooseFile = [&made](bool) { return made; };
     Child<QPushButton>(chosen, "Button1")->click();
@@ -71,23 +62,17 @@ TEST_F(Catalogue, CreatingAFile)
     EXPECT_TRUE(chosen.IsAccepted());
     EXPECT_EQ(Boxes.Asked.size(), 1);
     TConfig replaced;
-    ASSERT_TRUE(Load(made, replaced));
+    ASSERT_TRUE(LoadSite(made, replaced));
     EXPECT_EQ(replaced.DeviceCount(), 1);
 
     EXPECT_FALSE(Enter(again, QString()));
-    EXPECT_EQ(Boxes.Shown.last(), QStringLiteral("Необходимо указать файл конфигурации!"));
-}
-
-// Without the template: the create dialog does not open, and OK refuses.
-TEST_F(Catalogue, TheTemplateMissing)
-{
     SetAppDir(Dir.path());
     TCatalogEntry entry;
     EXPECT_FALSE(EditCatalogEntry(TfmUpdateCfg::Create, entry, Ini, Boxes, nullptr));
-    TfmUpdateCfg create(TfmUpdateCfg::Create, {}, Ini, Boxes);
-    EXPECT_FALSE(Enter(create, Dir.filePath(QStringLiteral("x"))));
+    EXPECT_FALSE(Enter(again, Dir.filePath(QStringLiteral("x"))));
     InitAppDir();
-    EXPECT_EQ(Boxes.Shown, (QStringList{QStringLiteral("Не найден файл config.md_!"),
+    EXPECT_EQ(Boxes.Shown, (QStringList{QStringLiteral("Необходимо указать файл конфигурации!"),
+                                        QStringLiteral("Не найден файл config.md_!"),
                                         QStringLiteral("Не найден файл config.md_")}));
 }
 
@@ -117,46 +102,19 @@ TEST_F(Catalogue, OnlyAConfirmedAccessPasswordTouchesTheFile)
     EXPECT_EQ(ReadText(file).toLatin1(), before);
 
     change([this](TfmTuningAccess &access) {
-        QLineEdit *password = Edit(access, "edPswrd");
-        QTest::keyClick(password, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(password, QStringLiteral("1357"));
+        TypeOver(Edit(access, "edPswrd"), QStringLiteral("1357"));
         ConfirmOk(Boxes, access);
     });
     TConfig after;
-    ASSERT_TRUE(Load(file, after));
+    ASSERT_TRUE(LoadSite(file, after));
     site.User(111)->Pswrd1 = QStringLiteral("1357");
     EXPECT_EQ(ConfigDifferences(site, after), QStringList());
 }
 
-// Through the catalogue (the good paths are walked end to end): a read that fails saves nothing
-// and says so; an entry's file that does not load is not written, and nothing is asked.
-TEST_F(Catalogue, AFailedReadSavesNothingAnUnloadableFileIsNotWritten)
-{
-    const QString file = Dir.filePath(QStringLiteral("site.cfg"));
-    TConfig site;
-    FillDemoSite(site);
-    ASSERT_TRUE(SaveSite(site, file));
-    ASSERT_TRUE(
-        SaveCatalog(Ini, {{QStringLiteral("site"), {}, QStringLiteral("site.cfg")}}, Boxes));
-    TfmViewCfg catalogue(Boxes, Ini, {1, {}, 57600, QStringLiteral("127.0.0.2"), FreeUdpPort()});
-    catalogue.Timings = TestTimings();
-    catalogue.Timings.Attempts = 2;
-    const QByteArray saved = ReadText(file).toLatin1();
-    Boxes.Answers = {true};
-    catalogue.BitBtn6Click();
-    EXPECT_EQ(Boxes.Shown.last(),
-              QStringLiteral("Не удалось загрузить конфигурацию\nПотеря связи с устройством!"));
-    EXPECT_EQ(ReadText(file).toLatin1(), saved);
-
-    QFile::remove(file);
-    Boxes.Asked.clear();
-    catalogue.BitBtn7Click();
-    EXPECT_TRUE(Boxes.Asked.isEmpty());
-}
-
 // The catalogue: Delete takes the selected entry out of the list and the INI file and leaves
 // its file; the filter narrows the list by any column and the keys act on what it shows, but
-// not from the filter box.
+// not from the filter box. Each change is written at once, merged with what another copy of the
+// program wrote meanwhile, so that neither loses the other's entries.
 TEST_F(Catalogue, CatalogueListsFiltersAndKeepsTheEntries)
 {
     const QString kept = Dir.filePath(QStringLiteral("b.cfg"));
@@ -168,11 +126,18 @@ TEST_F(Catalogue, CatalogueListsFiltersAndKeepsTheEntries)
                      {QStringLiteral("Цех"), QStringLiteral("север"), QStringLiteral("c.cfg")}},
                     Boxes));
     TfmViewCfg catalogue(Boxes, Ini, TOptnLink());
+    TfmViewCfg other(Boxes, Ini, TOptnLink());
+    WhenModal<TfmUpdateCfg>([](TfmUpdateCfg &dialog) {
+        QTest::keyClicks(Edit(dialog, "edPath"), QStringLiteral("d.cfg"));
+        QTest::keyClick(Edit(dialog, "edPath"), Qt::Key_Return);
+    });
+    Child<QPushButton>(other, "bbtAdd")->click();
     QStringList opened;
     catalogue.OpenEditor = [&](const QString &file, const TOptnLink &) { opened << file; };
     catalogue.show();
     auto *list = Child<QTreeWidget>(catalogue, "lvCfg");
-    Edit(catalogue, "edFilter")->setText(QStringLiteral("СЕВ"));
+    QLineEdit *filter = Edit(catalogue, "edFilter");
+    filter->setText(QStringLiteral("СЕВ"));
     EXPECT_TRUE(list->topLevelItem(0)->isHidden());
     EXPECT_EQ(list->currentItem()->text(0), QStringLiteral("Склад"));
     QTest::keyClick(&catalogue, Qt::Key_Delete);
@@ -191,46 +156,19 @@ TEST_F(Catalogue, CatalogueListsFiltersAndKeepsTheEntries)
         }
     });
     poll.start(5);
-    QLineEdit *filter = Edit(catalogue, "edFilter");
     QTest::keyClick(filter, Qt::Key_Home);
     for (const Qt::Key key : {Qt::Key_Delete, Qt::Key_Insert})
         QTest::keyClick(filter, key);
     EXPECT_EQ(filter->text(), QStringLiteral("ЕВ"));
-    EXPECT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItemCount(), 3);
     EXPECT_FALSE(dialogOpened);
 
     QTest::keyClick(&catalogue, Qt::Key_Escape);
-    const TCatalog left = LoadCatalog(Ini);
-    ASSERT_EQ(left.size(), 2);
-    EXPECT_EQ(left[1].Name, QStringLiteral("Цех"));
-}
-
-// Two copies of the program on one catalogue: each change is written at once, merged with what
-// the other wrote, so neither loses the other's entries whichever closes last.
-TEST_F(Catalogue, TwoCopiesKeepEachOthersEntries)
-{
-    ASSERT_TRUE(SaveCatalog(Ini, {{QStringLiteral("a"), {}, QStringLiteral("a.cfg")}}, Boxes));
-    TfmViewCfg first(Boxes, Ini, TOptnLink());
-    TfmViewCfg second(Boxes, Ini, TOptnLink());
-    const auto add = [](TfmViewCfg &catalogue, const QString &path) {
-        WhenModal<TfmUpdateCfg>([path](TfmUpdateCfg &dialog) {
-            QTest::keyClicks(Edit(dialog, "edPath"), path);
-            QTest::keyClick(Edit(dialog, "edPath"), Qt::Key_Return);
-        });
-        Child<QPushButton>(catalogue, "bbtAdd")->click();
-    };
-    add(first, QStringLiteral("b.cfg"));
-    add(second, QStringLiteral("c.cfg"));
-    auto *list = Child<QTreeWidget>(second, "lvCfg");
-    EXPECT_EQ(list->topLevelItemCount(), 3);
-    EXPECT_EQ(list->currentItem()->text(2), QStringLiteral("c.cfg"));
-    QTest::keyClick(Child<QTreeWidget>(first, "lvCfg"), Qt::Key_Home);
-    QTest::keyClick(Child<QTreeWidget>(first, "lvCfg"), Qt::Key_Delete);
-    first.reject();
-    second.reject();
+    other.reject();
     QStringList paths;
     ReadCatalogPaths(Ini, paths);
-    EXPECT_EQ(paths, (QStringList{QStringLiteral("b.cfg"), QStringLiteral("c.cfg")}));
+    EXPECT_EQ(paths, (QStringList{QStringLiteral("a.cfg"), QStringLiteral("c.cfg"),
+                                  QStringLiteral("d.cfg")}));
 }
 
 // "История" lists the versions of the entry's module, newest first: two of them compared show
@@ -269,13 +207,15 @@ TEST_F(Catalogue, HistoryComparesAndSavesVersions)
     Child<QPushButton>(catalogue, "btHistory")->click();
     EXPECT_EQ(compared, QStringLiteral("Устройство [2] ВЕКТ-8, шлейф 5: раздел 2 → 3"));
     TConfig old;
-    ASSERT_TRUE(Load(saved, old));
+    ASSERT_TRUE(LoadSite(saved, old));
     EXPECT_EQ(old.Device(2)->AsVEKT()->Loop(5)->Part, 2);
 }
 
-// "Резервные копии": the backup chosen in the list, neither the newest nor the entry's own file,
-// is what the module holds afterwards.
-TEST_F(Catalogue, TheChosenBackupIsWrittenToTheModule)
+// The module through the catalogue (the good paths are walked end to end): "Резервные копии"
+// writes the backup chosen in the list, neither the newest nor the entry's own file; a read that
+// fails saves nothing and says so; an entry's file that does not load is not written, and
+// nothing is asked.
+TEST_F(Catalogue, TheModuleThroughTheCatalogue)
 {
     TLinkRig module;
     ASSERT_TRUE(module.Start());
@@ -296,6 +236,7 @@ TEST_F(Catalogue, TheChosenBackupIsWrittenToTheModule)
     ASSERT_TRUE(SaveCatalog(Ini, {{QStringLiteral("site"), {}, file}}, Boxes));
     TfmViewCfg catalogue(Boxes, Ini, module.Port.Link);
     catalogue.Timings = TestTimings();
+    catalogue.Timings.Attempts = 2;
     Boxes.Answers = {true};
     WhenModal<TfmBackups>([](TfmBackups &backups) {
         auto *list = Child<QTreeWidget>(backups, "lvBackup");
@@ -306,4 +247,16 @@ TEST_F(Catalogue, TheChosenBackupIsWrittenToTheModule)
     catalogue.BitBtn9Click();
     module.Server->Stop();
     EXPECT_EQ(module.Site.User(3)->Pswrd1, QStringLiteral("2"));
+
+    const QByteArray saved = ReadText(file).toLatin1();
+    Boxes.Answers = {true};
+    catalogue.BitBtn6Click();
+    EXPECT_EQ(Boxes.Shown.last(),
+              QStringLiteral("Не удалось загрузить конфигурацию\nПотеря связи с устройством!"));
+    EXPECT_EQ(ReadText(file).toLatin1(), saved);
+
+    QFile::remove(file);
+    Boxes.Asked.clear();
+    catalogue.BitBtn7Click();
+    EXPECT_TRUE(Boxes.Asked.isEmpty());
 }

@@ -1,7 +1,6 @@
 // The progress window: how each job ends, the save job's messages, and how the job reaches the
 // window while it runs.
 
-#include "support/uSampleConfigs.h"
 #include "uUiTestSupport.h"
 #include "ui/uGuiSinks.h"
 #include "ui/uStatus.h"
