@@ -18,8 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr TReportFormat Formats[] = {TReportFormat::Html, TReportFormat::Csv, TReportFormat::Json};
-
 QJsonObject JsonReport(const TConfig &c, bool withPasswords, const QString &title = {})
 {
     QJsonParseError error{};
@@ -92,7 +90,8 @@ TEST(Report, PasswordsAreMaskedUnlessAsked)
     FillDemoSite(c);
     c.User(1)->Pswrd1 = u"2468"_s;
     c.User(1)->Pswrd2 = u"13579"_s;
-    for (const TReportFormat format : Formats) {
+    for (const TReportFormat format :
+         {TReportFormat::Html, TReportFormat::Csv, TReportFormat::Json}) {
         const QByteArray masked = SiteReport(c, format, false);
         const QByteArray shown = SiteReport(c, format, true);
         EXPECT_TRUE(masked.contains("****"));
@@ -107,26 +106,23 @@ TEST(Report, PasswordsAreMaskedUnlessAsked)
 }
 
 // Partition 2's key holds quotes and a semicolon; device 3's gets markup, an ampersand and a
-// semicolon, the title markup too. The lists of loops hold commas.
-struct ReportOfEveryKind : testing::Test {
-    TConfig Config;
-    const QString DeviceKey = u"<ВЕКТ>; A&B"_s;
-    void SetUp() override
-    {
-        FillEveryKind(Config);
-        Config.Device(3)->KeyDB = DeviceKey;
-    }
-};
-
-TEST_F(ReportOfEveryKind, HtmlNamesEveryModelAndEscapesTexts)
+// semicolon, the title markup too; the lists of loops hold commas. HTML escapes them and names
+// every model in a cell. CSV quotes the fields that hold a comma, a semicolon or a quote,
+// doubling the quotes, ends records in CR LF, and has its sections in file order.
+TEST(Report, HtmlAndCsvNameEveryModelAndKeepTextsWhole)
 {
-    const QString html =
-        QString::fromUtf8(SiteReport(Config, TReportFormat::Html, false, u"<Склад>"_s));
+    TConfig c;
+    FillEveryKind(c);
+    c.Device(3)->KeyDB = u"<ВЕКТ>; A&B"_s;
+    const QString html = QString::fromUtf8(SiteReport(c, TReportFormat::Html, false, u"<Склад>"_s));
+    const QString csv = QString::fromUtf8(SiteReport(c, TReportFormat::Csv, false));
     const auto cell = [&html](const QString &text) {
         return html.contains(u"<td>"_s + text + u"</td>"_s);
     };
-    for (const TKind &kind : Kinds)
+    for (const TKind &kind : Kinds) {
         EXPECT_TRUE(cell(QString::fromUtf16(kind.Name))) << int{kind.Code};
+        EXPECT_TRUE(csv.contains(u',' + QString::fromUtf16(kind.Name) + u',')) << int{kind.Code};
+    }
     EXPECT_TRUE(cell(u"O'Brien &quot;Б&quot; -- ; склад"_s));
     EXPECT_TRUE(cell(u"&lt;ВЕКТ&gt;; A&amp;B"_s));
     EXPECT_TRUE(html.contains(u"<h1>Конфигурация объекта «&lt;Склад&gt;»</h1>"_s));
@@ -134,13 +130,7 @@ TEST_F(ReportOfEveryKind, HtmlNamesEveryModelAndEscapesTexts)
     // Outputs come under the devices that have some in use.
     EXPECT_TRUE(html.contains(u"<h3>[6] ВЕКТ-24Р</h3>"_s));
     EXPECT_FALSE(html.contains(u"<h3>[3] "_s));
-}
 
-// Fields that hold a comma, a semicolon or a quote are quoted, quotes doubled; records end in
-// CR LF; the sections come in file order and name every model.
-TEST_F(ReportOfEveryKind, CsvQuotesWhatWouldSplitAField)
-{
-    const QString csv = QString::fromUtf8(SiteReport(Config, TReportFormat::Csv, false));
     for (const char16_t *field :
          {u",\"O'Brien \"\"Б\"\" -- ; склад\",", u",\"<ВЕКТ>; A&B\",", u",\"5/16, 6/1, 6/4, 6/7\""})
         EXPECT_TRUE(csv.contains(QString::fromUtf16(field)))
@@ -151,6 +141,4 @@ TEST_F(ReportOfEveryKind, CsvQuotesWhatWouldSplitAField)
         if (line.startsWith(u"# "))
             sections << line.mid(2);
     EXPECT_EQ(sections.join(u' '), u"devices loops relays indicators partitions sms users"_s);
-    for (const TKind &kind : Kinds)
-        EXPECT_TRUE(csv.contains(u',' + QString::fromUtf16(kind.Name) + u',')) << int{kind.Code};
 }
