@@ -360,17 +360,14 @@ TEST_F(Commands, WholeWriteKeepsABackupAndRestoresItOnFailure)
         ListBackups(LoadBackupSettings(Window.IniPath), Module.Site.Device(1)->ID);
     ASSERT_EQ(backups.size(), 2);
     TConfig before;
-    TDBConfig db(&before, nullptr);
-    ASSERT_TRUE(db.Connect(backups[0]) && db.LoadConfig());
+    ASSERT_TRUE(LoadSite(backups[0], before));
     EXPECT_EQ(before.User(3)->Pswrd1, QStringLiteral("777"));
 
     for (const char *name : {"site.html", "site.pdf"}) {
         const QString report = Dir.filePath(QString::fromLatin1(name));
         Window.ChooseReportFile = [report] { return report; };
         ASSERT_TRUE(Window.SaveReport());
-        QFile file(report);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(file.read(5) == (report.endsWith(u"pdf") ? "%PDF-" : "<!DOC"));
+        EXPECT_TRUE(ReadText(report).startsWith(report.endsWith(u"pdf") ? u"%PDF-" : u"<!DOC"));
     }
 }
 

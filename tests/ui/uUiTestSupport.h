@@ -73,14 +73,6 @@ inline void ConfirmOk(TMessageBoxes &boxes, const QObject &dialog)
     boxes.Answers = {true};
     PressOk(dialog);
 }
-// Sets up the next modal dialog D with set, then confirms it with OK.
-template <typename D> void ConfirmModal(TMessageBoxes &boxes, std::function<void(D &)> set)
-{
-    WhenModal<D>([&boxes, set](D &dialog) {
-        set(dialog);
-        ConfirmOk(boxes, dialog);
-    });
-}
 
 // Picks the item whose trimmed text is text, as the user would.
 inline void Pick(QComboBox *box, const QString &text)
