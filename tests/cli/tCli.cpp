@@ -5,7 +5,6 @@
 #include "storage/uCatalog.h"
 #include "storage/uDB.h"
 #include "support/uLinkRig.h"
-#include "support/uProcesses.h"
 #include "support/uSampleConfigs.h"
 #include "support/uTestSupport.h"
 
@@ -22,6 +21,41 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// A lorim-sim process (AppDir must be set); it is stopped when the object goes.
+class TSimProcess {
+public:
+    explicit TSimProcess(const QStringList &args) : Port(FreeUdpPort())
+    {
+        FProcess.start(AppDir + QStringLiteral("lorim-sim"),
+                       QStringList{QStringLiteral("--udp"), Address()} + args);
+        FProcess.waitForReadyRead(5000);
+        Started = FProcess.readLine().startsWith("udp ");
+    }
+    ~TSimProcess()
+    {
+        FProcess.terminate();
+        FProcess.waitForFinished(5000);
+    }
+    QString Address() const { return QStringLiteral("127.0.0.2:") + QString::number(Port); }
+    // Waits for a line of output that starts with the text.
+    bool WaitFor(const QByteArray &head)
+    {
+        for (int i = 0; i < 50; ++i) {
+            while (FProcess.canReadLine())
+                if (FProcess.readLine().startsWith(head))
+                    return true;
+            FProcess.waitForReadyRead(100);
+        }
+        return false;
+    }
+
+    const int Port;
+    bool Started = false;
+
+private:
+    QProcess FProcess;
+};
 
 struct TRun {
     int Exit = -1;

@@ -177,24 +177,6 @@ TEST_F(Link, TheLinkLostBitCountsOnlyAfterIdentification)
     EXPECT_FALSE(Log.Lines.contains(u"Чтение конфигурации..."_s));
 }
 
-// A job that finds its UDP port claimed by another job of this computer ends at once, without
-// a single exchange: two jobs on one port would take each other's replies.
-TEST_F(Link, AUdpPortInUseByAnotherJobIsNotShared)
-{
-    ASSERT_TRUE(Start());
-    {
-        const TUdpPortClaim other(Endpoint.Port);
-        ASSERT_TRUE(other.Held());
-        EXPECT_EQ(RunJob(JobRead, Admin), -1);
-    }
-    const QString text = u"UDP-порт %1 занят другим заданием"_s.arg(Endpoint.Port);
-    EXPECT_EQ(Errors.Messages, QStringList{text});
-    EXPECT_EQ(Log.Lines, QStringList{text});
-    EXPECT_EQ(Core->Requests(), 0);
-    // Once the other job is over, the port is free again.
-    EXPECT_TRUE(TUdpPortClaim(Endpoint.Port).Held());
-}
-
 // The link socket does not broadcast: a broadcast address taken for the module's fails to send.
 TEST(LinkPort, TheSocketDoesNotBroadcast)
 {
@@ -204,31 +186,25 @@ TEST(LinkPort, TheSocketDoesNotBroadcast)
               -1);
 }
 
+// A serial port the user may not open: the message says how to mend it. The job runs in a
+// child process, as an unprivileged user when the tests run as root.
 TEST(LinkPort, APortThatCannotBeOpenedIsReported)
 {
-    TConfig config;
-    TMessageRecorder errors;
-    TThreadPort port;
-    port.Config = &config;
-    port.Errors = &errors;
-    port.Link.Type = 0;
-    port.Link.COMPort = u"/dev/no-such-port"_s;
-    port.Execute();
-    EXPECT_EQ(port.ResultCode, -1);
-    EXPECT_TRUE(port.Done);
-    EXPECT_EQ(errors.Messages, QStringList{u"Не удалось открыть порт"_s});
-
-    // A port the user may not open: the message says how to mend it.
     QTemporaryDir dir;
     const QString device = dir.filePath(u"ttyS9"_s);
     WriteText(device, QString());
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                           QFile::ReadOther | QFile::ExeOther);
     EXPECT_TRUE(AsUnprivilegedUser([&] {
-        errors.Messages.clear();
+        TConfig config;
+        TMessageRecorder errors;
+        TThreadPort port;
+        port.Config = &config;
+        port.Errors = &errors;
+        port.Link.Type = 0;
         port.Link.COMPort = device;
         port.Execute();
-        return errors.Messages.size() == 1 &&
+        return port.ResultCode == -1 && errors.Messages.size() == 1 &&
                errors.Messages[0].startsWith(u"Не удалось открыть порт\n"_s) &&
                errors.Messages[0].contains(u"группу dialout"_s);
     }));
