@@ -1,5 +1,5 @@
-// What the dialogs' text boxes refuse, typed or pasted; the message boxes; the link, SMS and
-// access dialogs: what they refuse at OK, and what OK stores.
+// What the dialogs' text boxes refuse, typed or pasted; the message boxes; the link and SMS
+// dialogs: what they refuse at OK, and what OK stores.
 
 #include "link/uOptnLink.h"
 #include "uUiTestSupport.h"
@@ -148,21 +148,6 @@ TEST(TuningSMS, PlusBoxAndPhoneTextFollowEachOther)
     EXPECT_TRUE(dialog.IsAccepted());
     EXPECT_EQ((std::tuple{dialog.Record().Phone, dialog.Record().Plus}),
               (std::tuple{QStringLiteral("89161234567"), 0u}));
-}
-
-TEST(TuningAccess, OkRefusesAnEmptyPassword)
-{
-    TScriptedBoxes boxes;
-    TfmTuningAccess dialog(TOptnAccess{QStringLiteral("1234")}, boxes);
-    dialog.show();
-    Edit(dialog, "edPswrd")->clear();
-    PressOk(dialog);
-    EXPECT_EQ(boxes.Shown, QStringList{QStringLiteral("Пароль не может быть пустым")});
-    EXPECT_TRUE(dialog.isVisible());
-    Edit(dialog, "edPswrd")->setText(QStringLiteral("12"));
-    ConfirmOk(boxes, dialog);
-    EXPECT_TRUE(dialog.IsAccepted());
-    EXPECT_EQ(dialog.Access().Password, QStringLiteral("12"));
 }
 
 } // namespace
