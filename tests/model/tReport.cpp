@@ -44,31 +44,29 @@ TEST(Report, JsonOfTheDemoSiteMatchesTheConfiguration)
     TConfig c;
     FillDemoSite(c);
     const QJsonObject site = JsonReport(c, false, u"Демо"_s);
-    EXPECT_EQ(site[u"schema"].toString(), u"lorim-site"_s);
-    EXPECT_EQ(site[u"version"].toInt(), 1);
-    EXPECT_EQ(site[u"title"].toString(), u"Демо"_s);
+    EXPECT_EQ((std::tuple{site[u"schema"].toString(), site[u"version"].toInt(),
+                          site[u"title"].toString()}),
+              (std::tuple{u"lorim-site"_s, 1, u"Демо"_s}));
     EXPECT_FALSE(JsonReport(c, false).contains(u"title"));
-    EXPECT_EQ(site[u"devices"].toArray().size(), 6);
-    EXPECT_EQ(site[u"partitions"].toArray().size(), 3);
-    EXPECT_EQ(site[u"users"].toArray().size(), 4);
+    EXPECT_EQ((std::tuple{site[u"devices"].toArray().size(), site[u"partitions"].toArray().size(),
+                          site[u"users"].toArray().size()}),
+              (std::tuple{6, 3, 4}));
 
     const QJsonObject office = Find(site[u"devices"], "address", 2);
-    EXPECT_EQ(office[u"model"].toString(), u"ВЕКТ-8"_s);
-    EXPECT_EQ(office[u"id"].toString(), u"0020FF78C601"_s);
-    EXPECT_EQ(office[u"softwareVersion"].toString(), u"1.10"_s);
+    EXPECT_EQ((std::tuple{office[u"model"].toString(), office[u"id"].toString(),
+                          office[u"softwareVersion"].toString()}),
+              (std::tuple{u"ВЕКТ-8"_s, u"0020FF78C601"_s, u"1.10"_s}));
     EXPECT_EQ(office[u"loops"].toArray().size(), 5); // the three unbound loops are left out
     const QJsonObject loop = Find(office[u"loops"], "number", 1);
-    EXPECT_EQ(loop[u"part"].toInt(), 1);
-    EXPECT_EQ(loop[u"delay"].toInt(), 30);
+    EXPECT_EQ((std::pair{loop[u"part"].toInt(), loop[u"delay"].toInt()}), (std::pair{1, 30}));
     EXPECT_FALSE(Find(office[u"loops"], "number", 2).contains(u"delay")); // a type without one
 
     const QJsonObject module = Find(site[u"devices"], "address", 1);
     EXPECT_EQ(Find(module[u"relays"], "number", 1)[u"modeName"].toString(), u"Раздел - сирена"_s);
     const QJsonObject aspt = Find(module[u"relays"], "number", 2);
-    EXPECT_EQ(aspt[u"panel"].toInt(), 2);
-    EXPECT_EQ(aspt[u"loop"].toInt(), 3);
-    EXPECT_TRUE(aspt[u"twoLoops"].toBool());
-    EXPECT_FALSE(aspt.contains(u"part"));
+    EXPECT_EQ((std::tuple{aspt[u"panel"].toInt(), aspt[u"loop"].toInt(), aspt[u"twoLoops"].toBool(),
+                          aspt.contains(u"part")}),
+              (std::tuple{2, 3, true, false}));
     const QJsonObject vms = Find(site[u"devices"], "address", 6);
     EXPECT_EQ(Find(vms[u"indicators"], "number", 2)[u"loop"].toInt(), 16);
     EXPECT_EQ(Find(site[u"devices"], "address", 4)[u"part"].toInt(), 1);
@@ -80,8 +78,7 @@ TEST(Report, JsonOfTheDemoSiteMatchesTheConfiguration)
     EXPECT_EQ(Find(site[u"partitions"], "number", 3)[u"loops"].toArray(), QJsonArray{u"3/16"_s});
 
     const QJsonObject user = Find(site[u"users"], "number", 1);
-    EXPECT_EQ(user[u"part1"].toInt(), 1);
-    EXPECT_EQ(user[u"part2"].toInt(), 2);
+    EXPECT_EQ((std::pair{user[u"part1"].toInt(), user[u"part2"].toInt()}), (std::pair{1, 2}));
 }
 
 TEST(Report, PasswordsAreMaskedUnlessAsked)

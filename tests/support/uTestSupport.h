@@ -33,11 +33,9 @@ struct TScriptedQuestion : TQuestion {
     explicit TScriptedQuestion(bool answer) : Answer(answer) {}
     bool Answer;
     QStringList Texts;
-    QStringList Captions;
-    bool AskYesNo(const QString &text, const QString &caption) override
+    bool AskYesNo(const QString &text, const QString &) override
     {
         Texts.append(text);
-        Captions.append(caption);
         return Answer;
     }
 };
