@@ -104,7 +104,7 @@ TEST_F(History, TakesAVersionWhenTheSiteChanged)
 
 // Two installers share their versions through the server. When both changed the same site, both
 // versions stay in both histories, the later one is the site's current version, and the
-// installer who brings in the other's is told. Without the server the history stays as it was.
+// installer who brings in the other's is told.
 TEST_F(History, TwoInstallersShareTheirVersions)
 {
     THistory ivanov(Installer(u"Иванов"_s, Server), nullptr);
@@ -145,12 +145,4 @@ TEST_F(History, TwoInstallersShareTheirVersions)
         ASSERT_TRUE(history->Load(Site, u"HEAD"_s, current));
         EXPECT_EQ(ConfigDifferences(later, current, TCompare::Settings), QStringList());
     }
-
-    THistory offline(Installer(u"Иванов"_s, Dir.filePath(u"gone.git"_s)), nullptr);
-    const TSyncResult failed = offline.Sync();
-    EXPECT_FALSE(failed.Ok);
-    EXPECT_TRUE(failed.Lines.value(0).startsWith(u"Нет связи с общим хранилищем истории "_s +
-                                                 Dir.filePath(u"gone.git"_s)))
-        << failed.Lines.join(u'\n').toStdString();
-    EXPECT_EQ(Versions(offline), all);
 }

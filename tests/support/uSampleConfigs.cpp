@@ -24,23 +24,6 @@ void SetLoop(TShleif &l, std::uint8_t part, std::uint8_t type, std::uint8_t flag
     l.Delay = l.HasDelay() ? delay : 0; // a loop without a delay keeps none
 }
 
-void SetRelay(TRelay &r, std::uint8_t mode, std::uint8_t device, std::uint8_t shlf,
-              std::uint8_t delay, std::uint8_t twoShlf)
-{
-    r.Mode = mode;
-    r.Device = device;
-    r.Shlf = shlf;
-    r.Delay = delay;
-    r.TwoShlf = twoShlf;
-}
-
-void SetIndicator(TIndicator &i, std::uint8_t mode, std::uint8_t device, std::uint8_t shlf)
-{
-    i.Mode = mode;
-    i.Device = device;
-    i.Shlf = shlf;
-}
-
 void SetSMS(TPart &p, int k, unsigned type, const QString &phone, unsigned plus, unsigned code)
 {
     TSMS *s = p.SMS(k);
@@ -57,11 +40,11 @@ void FillEveryKind(TConfig &c)
     for (int p : {1, 2, 3, 10, 127}) {
         c.PutPart(p, c.CreatePart(static_cast<unsigned>(p * 10), QString()));
     }
-    c.Part(2)->KeyDB = QStringLiteral("O'Brien \"Б\" -- ; склад");
-    SetSMS(*c.Part(1), 1, 1, QStringLiteral("79001234567"), 1, 1);
-    SetSMS(*c.Part(1), 2, 2, QStringLiteral("84951234567"), 0, 0);
-    SetSMS(*c.Part(1), 3, 3, QStringLiteral("1234567890123456"), 1, 0);
-    SetSMS(*c.Part(2), 2, 3, QStringLiteral("'12'"), 0, 1);
+    c.Part(2)->KeyDB = u"O'Brien \"Б\" -- ; склад"_s;
+    SetSMS(*c.Part(1), 1, 1, u"79001234567"_s, 1, 1);
+    SetSMS(*c.Part(1), 2, 2, u"84951234567"_s, 0, 0);
+    SetSMS(*c.Part(1), 3, 3, u"1234567890123456"_s, 1, 0);
+    SetSMS(*c.Part(2), 2, 3, u"'12'"_s, 0, 1);
 
     const char16_t *panels[] = {u"ВЕКТ-8", u"ВЕКТ-8 v4", u"ВЕКТ-8Р", u"ВЕКТ-16Р", u"ВЕКТ-24Р"};
     for (int i = 0; i < 5; ++i)
@@ -73,8 +56,8 @@ void FillEveryKind(TConfig &c)
     SetLoop(*v->Loop(24), 3, 7, TShleif::DoubleFire | TShleif::Tamper, 0);
     SetLoop(*c.Device(2)->AsVEKT()->Loop(1), 1, 3, 0, 20);
     SetLoop(*c.Device(5)->AsVEKT()->Loop(16), 2, 2, 0, 0);
-    c.Device(2)->vSoft = QStringLiteral("2.1");
-    c.Device(2)->vDev = QStringLiteral("1.10");
+    c.Device(2)->vSoft = u"2.1"_s;
+    c.Device(2)->vDev = u"1.10"_s;
     c.Device(2)->State = 200;
 
     AddDevice(c, 7, u"КП");
@@ -89,22 +72,20 @@ void FillEveryKind(TConfig &c)
     c.Device(110)->AsKP()->Part = 3;
 
     TRelayDev *cm = c.Device(1)->AsRelayDev();
-    SetRelay(*cm->Relay(1), TRelay::ModeASPT, 6, 2, 30, 1);
-    SetRelay(*cm->Relay(2), 1, 255, 0, 60, 0);
-    SetRelay(*cm->Relay(3), 8, 3, 0, 0, 0);
+    cm->Relay(1)->Assign(
+        {.Mode = TRelay::ModeASPT, .Delay = 30, .Device = 6, .Shlf = 2, .TwoShlf = 1});
+    cm->Relay(2)->Assign({.Mode = 1, .Delay = 60, .Device = 255});
+    cm->Relay(3)->Assign({.Mode = 8, .Device = 3});
     TRelayDev *br = c.Device(8)->AsRelayDev();
-    for (std::uint8_t mode = 2; mode <= 9; ++mode) {
-        if (mode != TRelay::ModeASPT)
-            SetRelay(*br->Relay(mode % 2 + 1), mode, mode == 6 ? 127 : 1, 0, mode == 4 ? 10 : 0, 0);
-    }
-    SetRelay(*br->Relay(2), TRelay::ModeASPT, 2, 1, 0, 0);
+    br->Relay(1)->Assign({.Mode = 8, .Device = 1});
+    br->Relay(2)->Assign({.Mode = TRelay::ModeASPT, .Device = 2, .Shlf = 1});
 
     TIndicDev *vms8 = c.Device(9)->AsIndicDev();
     vms8->Mode = TIndicDev::ModeIndividual;
     vms8->Sound = 0;
-    SetIndicator(*vms8->Indicator(1), TIndicator::ModePart, 255, 0);
-    SetIndicator(*vms8->Indicator(2), TIndicator::ModePart, 10, 0);
-    SetIndicator(*vms8->Indicator(8), TIndicator::ModeShlf, 6, 24);
+    vms8->Indicator(1)->Assign({.Mode = TIndicator::ModePart, .Device = 255});
+    vms8->Indicator(2)->Assign({.Mode = TIndicator::ModePart, .Device = 10});
+    vms8->Indicator(8)->Assign({.Mode = TIndicator::ModeShlf, .Device = 6, .Shlf = 24});
     TIndicDev *vms16 = c.Device(10)->AsIndicDev();
     vms16->Mode = 2;
     vms16->Part = 1;
@@ -113,14 +94,14 @@ void FillEveryKind(TConfig &c)
     ib8->Part = 255;
     TIndicDev *ib40 = c.Device(12)->AsIndicDev();
     ib40->Mode = TIndicDev::ModeIndividual;
-    SetIndicator(*ib40->Indicator(40), TIndicator::ModeShlf, 2, 1);
-    SetIndicator(*ib40->Indicator(20), TIndicator::ModePart, 1, 0);
+    ib40->Indicator(40)->Assign({.Mode = TIndicator::ModeShlf, .Device = 2, .Shlf = 1});
+    ib40->Indicator(20)->Assign({.Mode = TIndicator::ModePart, .Device = 1});
 
-    c.AddUser(1, 0, 1, 2, QStringLiteral("0012"), QStringLiteral("9999"));
-    c.AddUser(2, 1, 255, 0, QStringLiteral("1"), QStringLiteral("000000000000001"));
-    c.AddUser(3, 2, 0, 0, QString(), QStringLiteral("7"));
-    c.AddUser(255, 0, 127, 0, QStringLiteral("268435455"), QStringLiteral("9603"));
-    c.User(111)->Pswrd1 = QStringLiteral("4321");
+    c.AddUser(1, 0, 1, 2, u"0012"_s, u"9999"_s);
+    c.AddUser(2, 1, 255, 0, u"1"_s, u"000000000000001"_s);
+    c.AddUser(3, 2, 0, 0, QString(), u"7"_s);
+    c.AddUser(255, 0, 127, 0, u"268435455"_s, u"9603"_s);
+    c.User(111)->Pswrd1 = u"4321"_s;
 }
 
 void FillMaximal(TConfig &c)
@@ -128,13 +109,12 @@ void FillMaximal(TConfig &c)
     for (int p = 1; p <= TConfig::MaxPart; ++p) {
         c.PutPart(p, c.CreatePart(static_cast<unsigned>(p % 16 * 10), QString()));
         for (int k = 1; k <= TPart::SMSCount; ++k)
-            SetSMS(*c.Part(p), k, static_cast<unsigned>(k),
-                   QStringLiteral("7900") + Digits(p * 10 + k, 7), static_cast<unsigned>(k % 2),
-                   static_cast<unsigned>(p % 2));
+            SetSMS(*c.Part(p), k, static_cast<unsigned>(k), u"7900"_s + Digits(p * 10 + k, 7),
+                   static_cast<unsigned>(k % 2), static_cast<unsigned>(p % 2));
     }
     for (int a = 2; a <= TConfig::MaxAddress; ++a) {
-        c.AddDevice(a, QStringLiteral("ВЕКТ-24Р"), QString(), static_cast<std::uint8_t>(a),
-                    QStringLiteral("1.0"), QStringLiteral("2.%1").arg(a % 16), QString());
+        c.AddDevice(a, u"ВЕКТ-24Р"_s, QString(), static_cast<std::uint8_t>(a), u"1.0"_s,
+                    u"2.%1"_s.arg(a % 16), QString());
         TVEKT *v = c.Device(a)->AsVEKT();
         for (int n = 1; n <= v->Count(); ++n)
             SetLoop(*v->Loop(n), static_cast<std::uint8_t>((a * 24 + n) % TConfig::MaxPart + 1),
@@ -281,11 +261,10 @@ QStringList ConfigDifferences(const TConfig &a, const TConfig &b, TCompare what)
         const QString &where = it.key();
         if (x.contains(where) && y.contains(where)) {
             if (x[where] != y[where])
-                out.append(where + QStringLiteral(": ") + x[where] + QStringLiteral(" / ") +
-                           y[where]);
+                out.append(where + u": "_s + x[where] + u" / "_s + y[where]);
         } else if (where.count(u' ') == 1) { // an object on one side only
-            out.append(where + (x.contains(where) ? QStringLiteral(" only in the first")
-                                                  : QStringLiteral(" only in the second")));
+            out.append(where +
+                       (x.contains(where) ? u" only in the first"_s : u" only in the second"_s));
         }
     }
     return out;
