@@ -148,20 +148,17 @@ TEST_F(Catalogue, CatalogueListsFiltersAndKeepsTheEntries)
 
     // In the filter box Delete and Insert edit the filter: no entry goes, no entry dialog opens.
     bool dialogOpened = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&dialogOpened] {
-        if (auto *dialog = qobject_cast<TfmUpdateCfg *>(QApplication::activeModalWidget())) {
-            dialogOpened = true;
-            dialog->reject();
-        }
+    const QPointer<QTimer> poll = WhenModal<TfmUpdateCfg>([&dialogOpened](TfmUpdateCfg &dialog) {
+        dialogOpened = true;
+        dialog.reject();
     });
-    poll.start(5);
     QTest::keyClick(filter, Qt::Key_Home);
     for (const Qt::Key key : {Qt::Key_Delete, Qt::Key_Insert})
         QTest::keyClick(filter, key);
     EXPECT_EQ(filter->text(), QStringLiteral("ЕВ"));
     EXPECT_EQ(list->topLevelItemCount(), 3);
     EXPECT_FALSE(dialogOpened);
+    delete poll;
 
     QTest::keyClick(&catalogue, Qt::Key_Escape);
     other.reject();

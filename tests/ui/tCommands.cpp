@@ -18,22 +18,38 @@ using Commands = TEditorTest;
 
 } // namespace
 
-// The delete command acts on the active tab's objects, only on Yes (Escape in a real box answers
-// No); neither the administrator nor the module goes, and a loop goes only on Yes.
-TEST_F(Commands, DeleteFollowsTheTabAndSparesTheAdministratorAndTheModule)
+// In configuration mode renumbering a partition carries every reference to it, a user takes the
+// number picked, and a loop taken out of its partition drops the references to it. The delete
+// command acts on the active tab's objects, only on Yes (Escape in a real box answers No);
+// neither the administrator nor the module goes, and a loop goes only on Yes.
+TEST_F(Commands, EditingAFileCarriesTheReferencesAndDeletesOnlyOnYes)
 {
     OpenFile();
+    Tab(1);
+    Select("lvPart", 3);
+    ConfirmNext(Boxes, "cbNum", "9");
+    Window.UpdateCmd();
+    ASSERT_TRUE(!Window.Config->Part(3) && Window.Config->Part(9));
+    EXPECT_EQ(Window.Config->Device(3)->AsVEKT()->Loop(16)->Part, 9);
+    EXPECT_EQ(Window.Config->User(3)->Part1, 9);
+    EXPECT_EQ(Window.Config->Device(6)->AsIndicDev()->Indicator(2)->Device, 3); // a panel address
+    EXPECT_EQ(List("lvPartShlf")->topLevelItemCount(), 1);
+
     Tab(2);
     Select("lvUser", 3);
+    ConfirmNext(Boxes, "cbNum", "4");
+    Window.UpdateCmd();
+    EXPECT_TRUE(!Window.Config->User(3) && Window.Config->User(4));
+    Select("lvUser", 4);
     // Escape in a real Yes/No box answers No.
     Boxes.Scripted = false;
     WhenModal<QMessageBox>([](QMessageBox &box) { box.reject(); });
     Window.DeleteCmd();
-    EXPECT_NE(Window.Config->User(3), nullptr);
+    EXPECT_NE(Window.Config->User(4), nullptr);
     Boxes.Scripted = true;
     Boxes.Answers = {true};
     Child<QAction>(Window, "sbtDel")->trigger();
-    EXPECT_EQ(Window.Config->User(3), nullptr);
+    EXPECT_EQ(Window.Config->User(4), nullptr);
     Select("lvUser", 111);
     Boxes.Answers = {true};
     Window.DeleteCmd();
@@ -46,35 +62,6 @@ TEST_F(Commands, DeleteFollowsTheTabAndSparesTheAdministratorAndTheModule)
     Window.RemovePartLoop();
     EXPECT_EQ(Window.Config->Device(2)->AsVEKT()->Loop(1)->Part, 1);
 
-    Tab(0);
-    Select("lvDev", 1);
-    Boxes.Answers = {true};
-    Window.DeleteCmd();
-    EXPECT_NE(Window.Config->Device(1), nullptr);
-}
-
-// Renumbering a partition carries every reference to it, a user takes the number picked, and a
-// loop taken out of its partition drops the references to it.
-TEST_F(Commands, RenumberingAndUnbindingCarryTheReferences)
-{
-    OpenFile();
-    Tab(1);
-    Select("lvPart", 3);
-    ConfirmNext(Boxes, "cbNum", "9");
-    Window.UpdateCmd();
-    ASSERT_EQ(Window.Config->Part(3), nullptr);
-    ASSERT_NE(Window.Config->Part(9), nullptr);
-    EXPECT_EQ(Window.Config->Device(3)->AsVEKT()->Loop(16)->Part, 9);
-    EXPECT_EQ(Window.Config->User(3)->Part1, 9);
-    EXPECT_EQ(Window.Config->Device(6)->AsIndicDev()->Indicator(2)->Device, 3); // a panel address
-    EXPECT_EQ(List("lvPartShlf")->topLevelItemCount(), 1);
-
-    Tab(2);
-    Select("lvUser", 3);
-    ConfirmNext(Boxes, "cbNum", "4");
-    Window.UpdateCmd();
-    EXPECT_TRUE(!Window.Config->User(3) && Window.Config->User(4));
-
     TIndicator &indicator = *Window.Config->Device(6)->AsIndicDev()->Indicator(3);
     indicator = {.Mode = TIndicator::ModeShlf, .Device = 3, .Shlf = 1};
     Tab(0);
@@ -82,6 +69,10 @@ TEST_F(Commands, RenumberingAndUnbindingCarryTheReferences)
     ConfirmNext(Boxes, "cbPart", "Нет");
     Window.EditLoopOfPanel(0);
     EXPECT_EQ(indicator.Mode, 0);
+    Select("lvDev", 1);
+    Boxes.Answers = {true};
+    Window.DeleteCmd();
+    EXPECT_NE(Window.Config->Device(1), nullptr);
 }
 
 // "Save as" asks about the name really written. Without a module a read fails with one box that
@@ -286,7 +277,7 @@ TEST_F(Commands, AnOutputThatCannotBePutBackIsShownAsTheModuleHoldsIt)
 }
 
 // A link lost between an output's delete and its new record leaves the editor marked as out of
-// step after one box: changes are refused, a save asks first, and a read puts it back in step.
+// step after one box: changes are refused, and a read puts it back in step.
 TEST_F(Commands, ALinkLostMidChangeMarksTheEditorOutOfStep)
 {
     OpenModule();
@@ -307,10 +298,6 @@ TEST_F(Commands, ALinkLostMidChangeMarksTheEditorOutOfStep)
     Window.DeleteCmd();
     EXPECT_TRUE(Boxes.Asked.isEmpty());
     EXPECT_NE(Window.Config->User(3), nullptr);
-    Window.ChooseSaveFile = [this] { return Dir.filePath(QStringLiteral("edited.cfg")); };
-    Boxes.Answers = {false};
-    EXPECT_FALSE(Window.Save());
-    EXPECT_FALSE(QFile::exists(Dir.filePath(QStringLiteral("edited.cfg"))));
 
     // The module answers again.
     Module.Server->Stop();

@@ -16,13 +16,10 @@ namespace {
 // it takes. Eight digits fit the module's silent-alarm password.
 TEST(TextBoxes, KeepOnlyWhatTheyTakeTypedOrPasted)
 {
-    QTemporaryDir dir;
     TScriptedBoxes boxes;
     TConfig config;
     TfmTuningUser user(config, false, 111, *config.User(111), boxes);
     TfmTuningAccess access(TOptnAccess{}, boxes);
-    TfmTuningLink link(TOptnLink{1, {}, 57600, {}, 10001},
-                       dir.filePath(QStringLiteral("lorim.ini")), {}, boxes);
     const struct {
         QWidget *dialog;
         const char *edit;
@@ -32,7 +29,6 @@ TEST(TextBoxes, KeepOnlyWhatTheyTakeTypedOrPasted)
         {&user, "edPwd1", QStringLiteral("1a2b345"), QStringLiteral("1234")},
         {&user, "edPwd2", QStringLiteral("123456789"), QStringLiteral("12345678")},
         {&access, "edPswrd", QStringLiteral("1a2b345"), QStringLiteral("1234")},
-        {&link, "edIP", QStringLiteral("1a2.300"), QStringLiteral("12.30")},
     };
     for (const auto &c : cases) {
         c.dialog->show();

@@ -35,10 +35,9 @@ struct Status : testing::Test {
 
 } // namespace
 
-// A link job ends with OK, or with Cancel for a lost link (a refused login, ending with No, is
-// walked by the editor's start-up). The log reaches the pane while the job runs, the window
-// cannot be closed meanwhile, and what the job tells waits in its outcome, each text once.
-TEST_F(Status, LinkJobsEndAsTheirResultSays)
+// The log reaches the pane while a link job runs, and the window cannot be closed meanwhile (how
+// the jobs end, by a refused login or a lost link, is walked through the editor).
+TEST_F(Status, TheLogArrivesWhileTheJobRuns)
 {
     TLinkRig module;
     ASSERT_TRUE(module.Start());
@@ -61,12 +60,6 @@ TEST_F(Status, LinkJobsEndAsTheirResultSays)
     EXPECT_EQ(Config.DeviceCount(), 6);
     EXPECT_GT(linesSeen, 10); // lines arrived before the job ended
     EXPECT_FALSE(closable);
-
-    Context.Link.Port = FreeUdpPort(); // nobody answers there
-    Context.Timings.Attempts = 2;
-    EXPECT_EQ(Run(JobReadCfg), TJobResult::Cancel);
-    EXPECT_EQ(Context.Outcome.Messages, QStringList{QStringLiteral("Потеря связи с устройством!")});
-    EXPECT_TRUE(Context.Outcome.LinkLost);
 }
 
 // "Отмена" stops a job that waits on a silent line at its next attempt: no lost link, no box.
