@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-TEST(Naming, PartitionReferenceTexts)
+// Partition references as texts, loop pairs, integers and trimming as the dialogs and the files
+// take them.
+TEST(Naming, TextsAndNumbers)
 {
     EXPECT_EQ(NumToName(0), QStringLiteral("Нет"));
     EXPECT_EQ(NumToName(255), QStringLiteral("Любой"));
@@ -13,10 +15,8 @@ TEST(Naming, PartitionReferenceTexts)
     // Numbers that do not fit the byte are no partition references.
     for (const char16_t *bad : {u"abc", u"", u"300", u"-1"})
         EXPECT_EQ(NameToNum(bad), 0) << QString::fromUtf16(bad).toStdString();
-}
 
-TEST(Naming, ParsePairNeedsTwoNonZeroNumbers)
-{
+    // A pair needs two numbers, neither zero.
     std::uint8_t a = 9;
     std::uint8_t b = 9;
     EXPECT_TRUE(ParsePair(u"110/24", a, b));
@@ -24,10 +24,7 @@ TEST(Naming, ParsePairNeedsTwoNonZeroNumbers)
     for (const char16_t *bad :
          {u"/5", u"2/", u"0/5", u"25", u"", u"a/b", u"300/5", u"2/256", u"2/5/7"})
         EXPECT_FALSE(ParsePair(bad, a, b)) << QString::fromUtf16(bad).toStdString();
-}
 
-TEST(Naming, IntegersAndTrimming)
-{
     EXPECT_EQ(StrToIntDef(u" 42 ", 7), 42);
     EXPECT_EQ(StrToIntDef(u"-3", 7), -3);
     for (const char16_t *bad : {u"4x", u"99999999999", u""})
