@@ -136,14 +136,6 @@ TEST_F(Link, ConnectJobFindsThePasswordInTheCatalogue)
     ASSERT_TRUE(silent.Start());
     EXPECT_EQ(silent.RunJob(JobConnect, QString()), -1);
     EXPECT_EQ(silent.Port.Access.Password, Admin);
-
-    // Without a file of this module the job ends before login.
-    TLinkRig alone;
-    TCatalogPasswordSearch nothing(dir.filePath(u"empty.ini"_s));
-    alone.Port.PasswordSearch = &nothing;
-    ASSERT_TRUE(alone.Start());
-    EXPECT_EQ(alone.RunJob(JobConnect, QString()), 0);
-    EXPECT_TRUE(alone.LinesStarting(u"Вход"_s).isEmpty());
 }
 
 // A module that never answers: the same request goes out 15 times, as 46-byte datagrams, and
