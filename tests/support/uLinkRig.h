@@ -92,4 +92,23 @@ struct TLinkRig {
                 lines << l;
         return lines;
     }
+
+    // The requests that went out with the given command code, as their logged bytes.
+    QStringList Requests(std::uint8_t code) const
+    {
+        QStringList found;
+        for (const QString &line : LinesStarting(QStringLiteral("out:   00 32 01 ")))
+            if (line.mid(25, 2).toUInt(nullptr, 16) == code)
+                found << line;
+        return found;
+    }
+
+    // The command codes of the requests that went out, in order: "10 03 33 ... 04".
+    QString Codes() const
+    {
+        QStringList codes;
+        for (const QString &line : LinesStarting(QStringLiteral("out:   00 32 01 ")))
+            codes << line.mid(25, 2);
+        return codes.join(u' ');
+    }
 };
