@@ -88,20 +88,6 @@ TEST(Frame, DecodeDropsLeadingZeroAndStopsAtEndMarker)
     EXPECT_EQ(Content(Received(restart)), expected);
 }
 
-TEST(Frame, AddressBytesShiftTheFields)
-{
-    TFrame f = Received(Wire({0x21, 0xA1, 0xA2, 0xA3, 0x32, 0x01, 0x07, 0x04, 0x00, 0xC5}));
-    EXPECT_TRUE(f.CheckCrc());
-    EXPECT_EQ(f.DataOffset(), 3);
-    EXPECT_EQ((TVec{f.GetByte(1, true), f.GetByte(4, false), f.GetByte(9, false)}),
-              (TVec{0x32, 0x32, 0xC5}));
-    EXPECT_TRUE(f.IsRefused());
-    EXPECT_EQ(f.ReplySeq(), 0x07);
-    // Past the content the zero fill is read.
-    EXPECT_EQ(f.GetByte(200, true), 0x00);
-    EXPECT_EQ(f.GetByte(static_cast<std::uint8_t>(f.Size() - f.DataOffset()), true), 0x00);
-}
-
 TEST(Frame, NeverGrowsPastCapacity)
 {
     TFrame f = Request(TVec(300, 0x55));

@@ -133,25 +133,6 @@ TEST_F(IniFile, CatalogueDropsEmptyPathsAndRenumbers)
     EXPECT_EQ(LoadCatalog(Path)[0].Path, u"/g.cfg"_s);
 }
 
-// The INI file beside the executable, or in the user's folder; AppDir ends in one separator.
-TEST_F(IniFile, WhereFilesLive)
-{
-    const QString exe = Dir.filePath(u"lorim-config"_s);
-    EXPECT_EQ(IniPathFor(exe).Write, exe + u".ini"_s);
-    const TIniPath elsewhere = IniPathFor(u"/nonexistent-folder/lorim-config"_s);
-    EXPECT_EQ(elsewhere.Write,
-              QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                  u"/lorim-config.ini"_s);
-    EXPECT_EQ(elsewhere.Read, elsewhere.Write);
-    // An installed program keeps its settings in the user's folder, even run by root.
-    ASSERT_TRUE(QDir(Dir.path()).mkpath(u"usr/bin"_s) &&
-                QDir(Dir.path()).mkpath(u"usr/share/lorim"_s));
-    WriteText(Dir.filePath(u"usr/share/lorim/config.md_"_s), QString());
-    EXPECT_EQ(IniPathFor(Dir.filePath(u"usr/bin/lorim-config"_s)).Write, elsewhere.Write);
-    InitAppDir();
-    EXPECT_TRUE(AppDir.endsWith(QDir::separator()) && QDir(AppDir).exists());
-}
-
 // The link settings go into their section, the rest of the file kept. Without a file, and for
 // values that are no numbers or out of range, they are the defaults.
 TEST_F(IniFile, LinkSettingsRoundTripKeepingOtherSections)
@@ -177,18 +158,31 @@ TEST_F(IniFile, LinkSettingsRoundTripKeepingOtherSections)
     EXPECT_EQ(LoadLinkSettings(Path), link);
 }
 
-// A read-only INI file beside the program is read until the user's own copy exists; changes go
-// to the user's copy, which then is the one read.
-TEST_F(IniFile, AReadOnlyFileBesideTheProgramIsStillRead)
+// The INI file is the one beside the executable, or the user's own: an installed program keeps
+// its settings in the user's folder, even run by root. A read-only INI file beside the program is
+// read until the user's own copy exists; changes go to the user's copy, which then is the one
+// read.
+TEST_F(IniFile, WhereTheFileLives)
 {
+    const QString exe = Dir.filePath(u"lorim-config"_s);
+    EXPECT_EQ(IniPathFor(exe).Write, exe + u".ini"_s);
+    const TIniPath elsewhere = IniPathFor(u"/nonexistent-folder/lorim-config"_s);
+    EXPECT_EQ(elsewhere.Write,
+              QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                  u"/lorim-config.ini"_s);
+    EXPECT_EQ(elsewhere.Read, elsewhere.Write);
+    ASSERT_TRUE(QDir(Dir.path()).mkpath(u"usr/bin"_s) &&
+                QDir(Dir.path()).mkpath(u"usr/share/lorim"_s));
+    WriteText(Dir.filePath(u"usr/share/lorim/config.md_"_s), QString());
+    EXPECT_EQ(IniPathFor(Dir.filePath(u"usr/bin/lorim-config"_s)).Write, elsewhere.Write);
+
     const QString beside = Dir.filePath(u"lorim-config.ini"_s);
     const QString own = Dir.filePath(u"home/lorim-config.ini"_s);
     WriteText(beside, u"[Link]\nType=1\nIP=10.0.0.9\n\n[Config]\nCount=1\n"
                       "Path1=sites/a.cfg\nName1=A\n"_s);
     EXPECT_EQ(ChooseIniPath(beside, true, own).Write, beside);
     const TIniPath ini = ChooseIniPath(beside, false, own);
-    EXPECT_EQ(ini.Read, beside);
-    EXPECT_EQ(ini.Write, own);
+    EXPECT_EQ((std::pair{ini.Read, ini.Write}), (std::pair{beside, own}));
     EXPECT_EQ(LoadLinkSettings(ini).IP, u"10.0.0.9"_s);
     EXPECT_EQ(CatalogFilePath(ini, u"sites/a.cfg"_s), Dir.filePath(u"sites/a.cfg"_s));
 
