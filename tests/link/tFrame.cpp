@@ -4,37 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
-namespace {
-
-TFrame Request(const TVec &bytes)
-{
-    TFrame f;
-    for (const std::uint8_t b : bytes)
-        f.AddByte(b);
-    return f;
-}
-
-// The reply as the transport would collect it, then decoded.
-TFrame Received(const TVec &raw)
-{
-    TFrame f;
-    for (const std::uint8_t b : raw)
-        f.AddWireByte(b);
-    f.Decode();
-    return f;
-}
-
-TVec Wire(const TVec &content)
-{
-    TFrame f = Request(content);
-    f.Encode();
-    return Content(f);
-}
-
-} // namespace
-
 TEST(Frame, WorkedExamplesHaveExactWireForm)
 {
     const TVec digits{'1', '2', '3', '4', '5', '6', '7', '8', '9'};

@@ -2,6 +2,7 @@
 // hostile traffic around the module's replies.
 
 #include "model/uCompare.h"
+#include "support/uFrames.h"
 #include "support/uLinkRig.h"
 #include "support/uSampleConfigs.h"
 
@@ -44,15 +45,11 @@ int RunAgainst(TLinkRig &rig, const TAnswer &answer)
     return result;
 }
 
-QByteArray WireOf(std::initializer_list<std::uint8_t> content)
+// The wire form of content, as a datagram.
+QByteArray WireOf(const TVec &content)
 {
-    TFrame f;
-    for (const std::uint8_t b : content)
-        f.AddByte(b);
-    f.Encode();
-    TFrame::TBytes bytes;
-    const int n = f.GetBytes(bytes);
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), n);
+    const TVec wire = Wire(content);
+    return QByteArray(reinterpret_cast<const char *>(wire.data()), std::ssize(wire));
 }
 
 } // namespace

@@ -25,13 +25,6 @@ template <typename T> TVec Written(const T &object)
     return Content(f);
 }
 
-TVec Join(TVec a, const TVec &b)
-{
-    for (const std::uint8_t x : b) // (insert trips a false array-bounds warning of g++ 12)
-        a.push_back(x);
-    return a;
-}
-
 template <typename TRead> struct TCase {
     TVec Data; // the record after its numbers
     TRead Read;

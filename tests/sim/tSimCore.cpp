@@ -29,18 +29,10 @@ TEST(SimCore, RefusesOnlyWritesItCannotCarryOut)
     TModuleCore module(config);
     std::uint8_t seq = 0;
     const auto carriedOut = [&](std::uint8_t code, const TVec &args) {
-        TFrame request;
-        for (const std::uint8_t b : TVec{0x00, 0x32, 0x01, ++seq, 0x04, 0x00, code})
-            request.AddByte(b);
-        for (const std::uint8_t b : args)
-            request.AddByte(b);
-        request.Encode();
-        const TVec wire = Content(request);
-        TFrame ack;
-        for (const char c : module.Handle(
-                 QByteArray(reinterpret_cast<const char *>(wire.data()), std::ssize(wire))))
-            ack.AddWireByte(static_cast<std::uint8_t>(c));
-        ack.Decode();
+        const TVec head{0x00, 0x32, 0x01, ++seq, 0x04, 0x00, code};
+        const TVec wire = Wire(Join(head, args));
+        const TFrame ack = Received(module.Handle(
+            QByteArray(reinterpret_cast<const char *>(wire.data()), std::ssize(wire))));
         return ack.CheckCrc() && !ack.IsRefused();
     };
     for (const auto &[code, good, bad] : writes) {
