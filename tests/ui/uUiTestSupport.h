@@ -146,8 +146,8 @@ inline TConfig *LoadSite(const QString &path, TConfig &config)
     return db.Connect(path) && db.LoadConfig() ? &config : nullptr;
 }
 
-// The editor window, its INI file and history in a folder of its own, the quick timings of the
-// tests, and a simulated module holding the demo site.
+// The editor window, its INI file, history and backups in a folder of its own, the quick timings of
+// the tests, and a simulated module holding the demo site.
 struct TEditorSession {
     QTemporaryDir Dir;
     TScriptedBoxes Boxes;
@@ -159,7 +159,9 @@ struct TEditorSession {
         InitAppDir();
         Window.IniPath = Dir.filePath(QStringLiteral("lorim-config.ini"));
         WriteText(Window.IniPath.Write,
-                  QStringLiteral("[History]\nFolder=") + Dir.filePath(QStringLiteral("history")));
+                  QStringLiteral("[History]\nFolder=%1\n[Backup]\nFolder=%2\n")
+                      .arg(Dir.filePath(QStringLiteral("history")),
+                           Dir.filePath(QStringLiteral("backups"))));
         Window.Timings = TestTimings();
     }
     // Configuration mode, on the module's site saved as a file.
