@@ -1,4 +1,4 @@
-// The device dialogs: the models offered, the checks at OK, the partition box and the mode
+// The device dialogs: the identifier and address checks at OK, the partition box and the mode
 // rules, and the database key dialog.
 
 #include "uUiTestSupport.h"
