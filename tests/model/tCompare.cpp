@@ -88,7 +88,6 @@ TEST(Compare, EachDifferenceIsOneLineWithBothValues)
         {"SMS number",
          [](TConfig &c) { SMS(c, 1, 2).Phone = u"84957654321"_s; },
          {u"Раздел №1, СМС 2: номер 84951234567 → 84957654321"_s}},
-        {"user removed", [](TConfig &c) { c.DeleteUser(3); }, {u"Пользователь №3: есть → нет"_s}},
         {"main partition: any",
          [](TConfig &c) { c.User(1)->Part1 = 255; },
          {u"Пользователь №1: основной раздел 1 → Любой"_s,

@@ -73,8 +73,7 @@ TEST(Report, JsonOfTheDemoSiteMatchesTheConfiguration)
 
     const QJsonObject part1 = Find(site[u"partitions"], "number", 1);
     EXPECT_EQ(Find(part1[u"sms"], "number", 1)[u"phone"].toString(), u"+79001234567"_s);
-    EXPECT_EQ(Find(part1[u"sms"], "number", 2)[u"phone"].toString(),
-              u"84951234567"_s); // without "+"
+    EXPECT_EQ(Find(part1[u"sms"], "number", 2)[u"phone"].toString(), u"84951234567"_s);
     EXPECT_EQ(Find(site[u"partitions"], "number", 3)[u"loops"].toArray(), QJsonArray{u"3/16"_s});
 
     const QJsonObject user = Find(site[u"users"], "number", 1);
