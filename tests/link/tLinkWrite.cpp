@@ -176,7 +176,6 @@ TEST_F(LinkWrite, AnotherModuleIsNotWrittenTo)
     EXPECT_EQ(RunJob(JobWrite, Admin), -1);
     const QString text = u"Связь с устройством прервана. Несоответствие идентификаторов"_s;
     EXPECT_EQ(Errors.Messages, QStringList{text});
-    EXPECT_EQ(Log.Lines.last(), text);
     EXPECT_TRUE(LinesStarting(u"Вход"_s).isEmpty());
 }
 

@@ -258,6 +258,7 @@ TEST_F(Site, DeletingAPanelAsksAboutItsOwnPartitions)
     AddPart(Config, 20);
     TVEKT *last = Panel(Config, 9);
     last->Loop(1)->SetPart(20);
+    EXPECT_EQ(last->Loop(1)->Type, 2); // bound, it is no longer excluded
     EXPECT_FALSE(Config.PrepareDelete(9));
     last->Loop(1)->SetPart(3);
     last->Loop(2)->SetPart(5);
