@@ -1,5 +1,5 @@
 // The differences between two configurations: one change at a time on a copy of the every-kind
-// configuration, changes the module does not keep, and a module written to.
+// configuration, and changes the module does not keep. A module written to: tSoak.cpp.
 
 #include "model/uCompare.h"
 #include "model/uConfig.h"

@@ -1,4 +1,4 @@
-// Configuration files. Damaged files are tried in tDamagedFiles.cpp.
+// Configuration files. Damage to the bytes of a file is fuzz/fDB.cpp's.
 
 #include "storage/uDB.h"
 
@@ -198,7 +198,6 @@ TEST_F(Database, FilesWithoutTheTwoLoopsColumnLoadAndSave)
 }
 
 // A file that does not load says why: missing, some other file, or a damaged configuration.
-// Damage to the bytes of a file is fuzz/fDB.cpp's.
 TEST_F(Database, FilesThatDoNotLoadSayWhy)
 {
     TConfig site;
