@@ -74,20 +74,6 @@ TEST_F(IniFile, ReplacingASectionKeepsTheRestInPlace)
     EXPECT_TRUE(Read("Config", "Path9").isEmpty());
 }
 
-// Every writer of the file reports a failure and leaves what is there alone.
-TEST_F(IniFile, WriteFailuresAreReported)
-{
-    WriteText(Dir.filePath(u"blocker"_s), u"x"_s);
-    const QString path = Dir.filePath(u"blocker/sub/lorim.ini"_s);
-    TIniFile ini(path);
-    ini.ReplaceSection(u"Link"_s, {{u"Type"_s, u"1"_s}});
-    EXPECT_FALSE(ini.Save(Messages));
-    EXPECT_FALSE(SaveCatalog(path, {}, Messages));
-    EXPECT_FALSE(SaveLinkSettings(path, TOptnLink{}, Messages));
-    EXPECT_EQ(Messages.Messages, QStringList(3, u"Ошибка записи в ini-файл"_s));
-    EXPECT_EQ(ReadText(Dir.filePath(u"blocker"_s)), u"x"_s);
-}
-
 TEST_F(IniFile, CatalogueDropsEmptyPathsAndRenumbers)
 {
     WriteText(Path, u"[Link]\nType=1\n\n[Config]\nCount=3\n"
