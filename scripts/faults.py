@@ -800,16 +800,21 @@ def compare(first, second):
         for result in r.values():
             areas.setdefault(result["area"], None)
 
-    def tally(r, area=None):
-        chosen = [x for x in r.values() if x["caught"] is not None and
-                  (area is None or x["area"] == area)]
+    def measured(r, ident):
+        return ident in r and r[ident]["caught"] is not None
+
+    def tally(r, area=None, only=None):
+        chosen = [x for ident, x in r.items() if measured(r, ident) and
+                  (area is None or x["area"] == area) and (only is None or measured(only, ident))]
         return f"{sum(1 for x in chosen if x['caught'])} of {len(chosen)}"
 
-    print("| area | before | after |")
-    print("|------|--------|-------|")
-    for area in areas:
-        print(f"| {area} | {tally(runs[0], area)} | {tally(runs[1], area)} |")
-    print(f"| all | {tally(runs[0])} | {tally(runs[1])} |")
+    # The third column counts the second run on the faults the first one measured too, so that
+    # faults added between the runs do not blur the comparison.
+    print("| area | first run | second run, same faults | second run, all faults |")
+    print("|------|-----------|-------------------------|------------------------|")
+    for area in list(areas) + [None]:
+        print(f"| {area or 'all'} | {tally(runs[0], area)} | {tally(runs[1], area, runs[0])} "
+              f"| {tally(runs[1], area)} |")
 
     def verdict(r, ident):
         x = r.get(ident)

@@ -3,10 +3,6 @@
 #include <QByteArray>
 #include <QString>
 
-// Copies source over target; true when the copy is complete. The target is replaced atomically:
-// until the new content is whole on disk, an existing target keeps its old content.
-bool CopyFileOver(const QString &source, const QString &target);
-
 // Creates a folder with the folders above it that are missing, each readable by its owner
 // alone, as the files the tool keeps there hold every password of a site. Folders that were
 // there keep their permissions. False when it cannot be created.

@@ -4,7 +4,6 @@
 
 #include "model/uConfig.h"
 #include "storage/uCatalog.h"
-#include "storage/uFileOps.h"
 #include "support/uSampleConfigs.h"
 #include "support/uTestSupport.h"
 
@@ -39,7 +38,9 @@ struct Database : testing::Test {
     void MakeFile(const QStringList &statements, const QString &from = {}, const QString &to = {})
     {
         const QString path = to.isEmpty() ? Path : to;
-        ASSERT_TRUE(CopyFileOver(from.isEmpty() ? Template : from, path));
+        QFile::remove(path);
+        ASSERT_TRUE(QFile::copy(from.isEmpty() ? Template : from, path));
+        ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
         TSqlConnection db;
         ASSERT_TRUE(db.Open(path));
         for (const QString &sql : statements)
