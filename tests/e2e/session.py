@@ -31,24 +31,24 @@ def cells(table, row):
 
 def read_panes(editor, site):
     """One value of each pane kind, as the bus reads it, against lorim-cli's dump of the site."""
+    def same(got, pattern):
+        expect = re.search(pattern, site).groups()
+        assert got == expect, f"the bus reads {got}, lorim-cli dump {expect}"
+
     devices = find(editor, "tree", "Расширители")
     select_row(devices, "ЦМ", column=1)
     relay = find(editor, "panel", "Настройка реле ПЦН1")
-    expect = re.search(r"\] ЦМ,.*\n +реле 1: [^\n]*задержка (\d+)", site).group(1)
-    assert value(relay, "Задержка") == expect, (value(relay, "Задержка"), expect)
+    same((value(relay, "Задержка"),), r"\] ЦМ,.*\n +реле 1: [^\n]*задержка (\d+)")
     select_row(devices, "ВЕКТ-8", column=1)
-    loop = re.search(r"\] ВЕКТ-8,.*\n +шлейф 1: ([^,]+), раздел (\d+), флаги \d+, задержка (\d+)",
-                     site).groups()
-    row = cells(find(editor, "tree", "Шлейфы"), 0)
-    assert row[1:4] == [loop[1], loop[0], loop[2]], (row, loop)
+    loop = cells(find(editor, "tree", "Шлейфы"), 0)  # number, partition, type, delay
+    same((loop[2], loop[1], loop[3]),
+         r"\] ВЕКТ-8,.*\n +шлейф 1: ([^,]+), раздел (\d+), флаги \d+, задержка (\d+)")
     press(find(editor, "page tab", "Разделы"))
     select_row(find(editor, "tree", "Разделы"), "1", column=0)
-    expect = re.search(r"№1, ключ \d+, задержка на выход (\d+)", site).group(1)
-    assert value(editor, "Задержки") == expect, (value(editor, "Задержки"), expect)
+    same((value(editor, "Задержки"),), r"№1, ключ \d+, задержка на выход (\d+)")
     press(find(editor, "page tab", "Пользователи"))
     select_row(find(editor, "tree", "Пользователи"), "2", column=0)
-    expect = re.search(r"\n +№2, ([^,]+), разделы", site).group(1)
-    assert value(editor, "Тип") == expect, (value(editor, "Тип"), expect)
+    same((value(editor, "Тип"),), r"\n +№2, ([^,]+), разделы")
     press(find(editor, "page tab", "Расширители"))
 
 

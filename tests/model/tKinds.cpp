@@ -8,8 +8,6 @@ TEST(Kinds, CodesAndNamesMapBackExactly)
         const QString name = KindName(static_cast<std::uint8_t>(code));
         EXPECT_EQ(KindCode(name), name.isEmpty() ? 0 : code) << code;
     }
-    for (const TKind &k : Kinds)
-        EXPECT_EQ(KindName(KindCode(k.Name)), QString::fromUtf16(k.Name));
     // Names are compared whole and exactly; Latin look-alikes are other names.
     for (const char16_t *inexact : {u"ВЕКТ-8 ", u"вект-8", u"ВЕКТ-8 V4", u"", u"BEKT-8"})
         EXPECT_EQ(KindCode(inexact), 0) << QString::fromUtf16(inexact).toStdString();

@@ -42,6 +42,7 @@ TEST_F(Editor, ShowsAFileAndAsksBeforeClosing)
                                                   QStringLiteral("2.1"), QStringLiteral("1.0")}));
     Tab(1);
     EXPECT_EQ(Row(List("lvPart"), 0), (QStringList{QStringLiteral("  1"), QStringLiteral("10")}));
+    EXPECT_EQ(Row(List("lvPartShlf"), 1).value(3), QString()); // 2/2 has no delay
     EXPECT_EQ(Row(List("lvPartSMS"), 0)[1], QStringLiteral("+79001234567"));
     EXPECT_EQ(Row(List("lvPartSMS"), 2).mid(0, 2),
               (QStringList{QStringLiteral("Нет сообщений"), QStringLiteral("+123")}));
