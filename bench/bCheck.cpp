@@ -5,7 +5,7 @@
 
 #include "model/uCheck.h"
 #include "model/uConfig.h"
-#include "support/uSampleConfigs.h"
+#include "uMaximal.h"
 
 #include <QElapsedTimer>
 

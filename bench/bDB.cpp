@@ -4,7 +4,7 @@
 #include "model/uConfig.h"
 #include "storage/uCatalog.h"
 #include "storage/uDB.h"
-#include "support/uSampleConfigs.h"
+#include "uMaximal.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -14,7 +14,7 @@
 #include "storage/uCatalog.h"
 #include "storage/uDB.h"
 #include "support/uLinkRig.h"
-#include "support/uSampleConfigs.h"
+#include "uMaximal.h"
 #include "ui/uCfg.h"
 #include "ui/uMessageBoxes.h"
 #include "ui/uTuningAccess.h"

@@ -7,7 +7,7 @@
 #include "sim/uSimCore.h"
 #include "sim/uSimServer.h"
 #include "support/uLinkRig.h"
-#include "support/uSampleConfigs.h"
+#include "uMaximal.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

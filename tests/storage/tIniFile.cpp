@@ -142,6 +142,9 @@ TEST_F(IniFile, LinkSettingsRoundTripKeepingOtherSections)
     WriteText(Path, u"[Link]\nType=1\nIP = 10.0.0.1 \nCOMPort= /dev/ttyUSB0\t\n"
                     "COMSpeed=9600\nPort=4001\n"_s);
     EXPECT_EQ(LoadLinkSettings(Path), link);
+    // A file that cannot be written says so.
+    EXPECT_FALSE(SaveLinkSettings(Path + u"/sub.ini"_s, link, Messages)); // Path is a file
+    EXPECT_EQ(Messages.Messages, QStringList{u"Ошибка записи в ini-файл"_s});
 }
 
 // The INI file is the one beside the executable, or the user's own: an installed program keeps

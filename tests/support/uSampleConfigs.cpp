@@ -8,8 +8,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString Digits(int n, int width) { return QString::number(n).rightJustified(width, u'0'); }
-
 void AddDevice(TConfig &c, int address, const char16_t *type)
 {
     c.AddDevice(address, QString::fromUtf16(type), QString(), 0, QString(), QString(), QString());
@@ -102,29 +100,6 @@ void FillEveryKind(TConfig &c)
     c.AddUser(3, 2, 0, 0, QString(), u"7"_s);
     c.AddUser(255, 0, 127, 0, u"268435455"_s, u"9603"_s);
     c.User(111)->Pswrd1 = u"4321"_s;
-}
-
-void FillMaximal(TConfig &c)
-{
-    for (int p = 1; p <= TConfig::MaxPart; ++p) {
-        c.PutPart(p, c.CreatePart(static_cast<unsigned>(p % 16 * 10), QString()));
-        for (int k = 1; k <= TPart::SMSCount; ++k)
-            SetSMS(*c.Part(p), k, static_cast<unsigned>(k), u"7900"_s + Digits(p * 10 + k, 7),
-                   static_cast<unsigned>(k % 2), static_cast<unsigned>(p % 2));
-    }
-    for (int a = 2; a <= TConfig::MaxAddress; ++a) {
-        c.AddDevice(a, u"ВЕКТ-24Р"_s, QString(), static_cast<std::uint8_t>(a), u"1.0"_s,
-                    u"2.%1"_s.arg(a % 16), QString());
-        TVEKT *v = c.Device(a)->AsVEKT();
-        for (int n = 1; n <= v->Count(); ++n)
-            SetLoop(*v->Loop(n), static_cast<std::uint8_t>((a * 24 + n) % TConfig::MaxPart + 1),
-                    static_cast<std::uint8_t>(n % 9 + 1), static_cast<std::uint8_t>(n % 8),
-                    static_cast<std::uint8_t>(n % 16 * 10));
-    }
-    for (int u = 1; u <= TConfig::MaxUser; ++u)
-        if (u != 111)
-            c.AddUser(u, static_cast<unsigned>(u % 3), static_cast<unsigned>(u % 127 + 1),
-                      static_cast<unsigned>((u + 5) % 127 + 1), Digits(u, 4), Digits(u + 1000, 5));
 }
 
 namespace {

@@ -12,10 +12,6 @@ class TConfig;
 // kind of partition reference (none, a number, any), SMS records with "+" and quotes, and users.
 void FillEveryKind(TConfig &config);
 
-// The largest configuration: the module and 109 "ВЕКТ-24Р" panels with every loop bound,
-// 127 partitions with three SMS records each, 255 users.
-void FillMaximal(TConfig &config);
-
 // Changes to the every-kind configuration that the module does not keep, each with its name: a
 // configuration with them agrees with the module it was written to.
 std::vector<std::pair<const char *, std::function<void(TConfig &)>>> UnkeptChanges();

@@ -8,6 +8,7 @@
 #include "ui/uTuningSMS.h"
 #include "ui/uTuningUser.h"
 
+#include <QMessageBox>
 
 namespace {
 
@@ -62,6 +63,22 @@ TEST(TextBoxes, TypedPasswordsReplaceTheDefaults)
     EXPECT_TRUE(dialog.IsAccepted());
     EXPECT_EQ((std::tuple{user.Pswrd1, user.Pswrd2}),
               (std::tuple{QStringLiteral("1234"), QStringLiteral("55")}));
+}
+
+// An error is shown with the warning icon, a notice that something went well with the
+// information icon.
+TEST(MessageBoxes, ErrorsWarnNoticesInform)
+{
+    TMessageBoxes boxes;
+    QList<QMessageBox::Icon> icons;
+    for (const auto show : {&TMessageBoxes::ShowMessage, &TMessageBoxes::ShowNotice}) {
+        WhenModal<QMessageBox>([&icons](QMessageBox &box) {
+            icons << box.icon();
+            box.accept();
+        });
+        (boxes.*show)(QStringLiteral("Текст"));
+    }
+    EXPECT_EQ(icons, (QList{QMessageBox::Warning, QMessageBox::Information}));
 }
 
 // The link runs at 57600 whatever speed is stored, and a stored port the machine does not list
