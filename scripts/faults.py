@@ -820,7 +820,10 @@ def compare(first, second):
         x = r.get(ident)
         if x is None or x["caught"] is None:
             return "–"
-        return ", ".join(x["tests"]) if x["caught"] else "**missed**"
+        if not x["caught"]:
+            return "**missed**"
+        more = len(x["tests"]) - 3
+        return ", ".join(x["tests"][:3]) + (f" and {more} more" if more > 0 else "")
 
     print("\n| fault | what it breaks | caught before by | caught after by |")
     print("|-------|----------------|------------------|-----------------|")
